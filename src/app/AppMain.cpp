@@ -1,0 +1,44 @@
+// Construction, initialisation and shutdown of the application.
+
+#include "app/AppMain.h"
+
+#include "frame/DisplayConfiguration.h"
+
+namespace {
+AppMain* g_app = nullptr;
+}  // namespace
+
+const char* const AppMain::kProfilerNames[kProfileSectionCount] = {"Update", "Draw", "Physics"};
+
+AppMain* GetApp() { return g_app; }
+
+void AppMain::MsgContainer::Output(const char* text) { messages_.emplace_back(text != nullptr ? text : ""); }
+
+AppMain::AppMain() { g_app = this; }
+
+AppMain::~AppMain() {
+  if (g_app == this) g_app = nullptr;
+}
+
+void AppMain::ShowErrors(MsgContainer& messages) {
+  for (const std::string& message : messages.GetMessages()) ShowMessage("Error", "%s", message.c_str());
+  messages.Clear();
+}
+
+bool AppMain::Init() {
+  AddDeviceLostCallback(this);
+
+  const int width = GetDisplayConfiguration().width;
+  const int fontHeight = width > 1000 ? 18 : width > 800 ? 16 : 14;
+  if (!CreateDevice(false, false, fontHeight, false)) return false;
+
+  menuVisible_ = false;
+  debugDrawOn_ = false;
+  return true;
+}
+
+void AppMain::Exit() { ReleaseDevice(); }
+
+void AppMain::OnDeviceLost() {}
+
+void AppMain::OnDeviceReset() {}

@@ -1,0 +1,74 @@
+#pragma once
+// The application: owns every manager, brings them up and down in a fixed
+// order, and runs the frame: join the physics step, update the game, start
+// the next physics step, and draw while it runs.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "frame/FwDX9.h"
+#include "frame/MessageOutputInterface.h"
+#include "frame/PerformanceMarker.h"
+
+class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
+ public:
+  // Collects the messages of one initialisation or load step.
+  class MsgContainer : public MessageOutputInterface {
+   public:
+    void Output(const char* text) override;
+    const std::vector<std::string>& GetMessages() const { return messages_; }
+    void Clear() { messages_.clear(); }
+
+   private:
+    std::vector<std::string> messages_;
+  };
+
+  // Profiler sections, in the order of their names.
+  enum ProfilerSection { kProfileUpdate = 0, kProfileDraw = 1, kProfilePhysics = 2, kProfileSectionCount = 3 };
+  static const char* const kProfilerNames[kProfileSectionCount];
+
+  AppMain();
+  // Assumes Exit has run.
+  ~AppMain() override;
+
+  bool Init() override;
+  void Exit() override;
+  void Frame() override;
+
+  void OnDeviceLost() override;
+  void OnDeviceReset() override;
+
+  // Shows every collected message in its own "Error" box, oldest first, then
+  // empties the container.
+  void ShowErrors(MsgContainer& messages);
+
+  const PerformanceMarker& GetProfiler() const { return profiler_; }
+  bool IsMenuVisible() const { return menuVisible_; }
+  bool IsDebugDrawOn() const { return debugDrawOn_; }
+  const char* GetLandText() const { return landText_; }
+  const std::string& GetPhysicsText() const { return physicsText_; }
+  // Game steps run so far (frames in which the simulation stepped).
+  std::uint32_t GetStepCount() const { return stepCount_; }
+
+  // The process-wide pause flag toggled by F8.
+  static bool IsPaused();
+  static void SetPaused(bool paused);
+
+ private:
+  // Decides from F8 and F7 whether the simulation steps this frame.
+  bool DecideStep();
+  void Update();
+  void UpdateView();
+  void Draw();
+
+  bool menuVisible_ = false;
+  bool debugDrawOn_ = false;
+  PerformanceMarker profiler_;
+  char landText_[1024] = {};
+  std::string physicsText_;
+  std::uint32_t stepCount_ = 0;
+};
+
+// The one application object (set by its constructor), or null.
+AppMain* GetApp();

@@ -1,0 +1,46 @@
+// The per-frame order of the application.
+
+#include <cstdio>
+
+#include "app/AppMain.h"
+
+namespace {
+bool g_paused = false;
+}  // namespace
+
+bool AppMain::IsPaused() { return g_paused; }
+void AppMain::SetPaused(bool paused) { g_paused = paused; }
+
+void AppMain::Frame() {
+  profiler_.NewFrame();
+  if (IsKeyPressed(VK_ESCAPE)) SetQuitRequested(true);
+
+  // Join the step started last frame; the marker spans the frame boundary.
+  if (profiler_.IsInProgress(kProfilePhysics)) profiler_.End(kProfilePhysics);
+
+  const bool step = DecideStep();
+
+  profiler_.Begin(kProfileUpdate);
+  if (step) Update();
+  UpdateView();
+  profiler_.End(kProfileUpdate);
+
+  if (step) profiler_.Begin(kProfilePhysics);
+
+  profiler_.Begin(kProfileDraw);
+  Draw();
+  profiler_.End(kProfileDraw);
+}
+
+bool AppMain::DecideStep() {
+  if (IsKeyPressed(VK_F8)) g_paused = !g_paused;
+  return !g_paused || IsKeyPressed(VK_F7);
+}
+
+void AppMain::Update() { ++stepCount_; }
+
+void AppMain::UpdateView() {
+  if (IsKeyPressed(VK_F3)) menuVisible_ = !menuVisible_;
+}
+
+void AppMain::Draw() {}

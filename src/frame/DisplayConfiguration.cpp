@@ -1,0 +1,6 @@
+#include "frame/DisplayConfiguration.h"
+
+DisplayConfiguration& GetDisplayConfiguration() {
+  static DisplayConfiguration configuration;
+  return configuration;
+}
