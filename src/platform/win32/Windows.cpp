@@ -62,6 +62,9 @@ bool EnsureSdlVideo() {
     return false;
   }
   started = true;
+  // Keep the GL driver loaded for the life of the process: windows come and
+  // go, and reloading the driver each time is slow and loses its caches.
+  SDL_GL_LoadLibrary(nullptr);
   std::atexit(SDL_Quit);
   return true;
 }

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds grapple and starts it. The game reads
+# ./data/ relative to its working directory, so it runs inside the build
+# directory.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs" --target grapple
+
+cd build
+exec ./grapple

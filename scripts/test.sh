@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds grapple and every test, runs the tests and
+# prints the result. GRAPPLE_SANITIZE=1 builds with the address and
+# undefined-behaviour sanitizers (in build-sanitize/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/deps.sh
+
+build_dir=build
+sanitize=OFF
+if [ "${GRAPPLE_SANITIZE:-0}" != "0" ]; then
+  build_dir=build-sanitize
+  sanitize=ON
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRAPPLE_SANITIZE="$sanitize" >/dev/null
+cmake --build "$build_dir" -j "$jobs"
+
+# Tests never need a display or a sound card.
+export SDL_VIDEODRIVER=offscreen
+export ALSOFT_DRIVERS=null
+cd "$build_dir"
+ctest --output-on-failure -j "$jobs"
