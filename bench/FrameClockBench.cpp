@@ -35,13 +35,18 @@ class EmptyFrameApp : public FwBase {
   std::vector<double> latenessMs;
 
   bool Init() override {
-    start_ = MonotonicMicroseconds();
     latenessMs.reserve(1024);
     return true;
   }
   void Exit() override {}
   void Frame() override {
     const std::int64_t now = MonotonicMicroseconds();
+    if (frames == 0) start_ = now;
+    // Counts the frames that start within the duration after the first one.
+    if (now - start_ >= duration_) {
+      SetQuitRequested(true);
+      return;
+    }
     if (frames > 0) {
       // The due time is in whole timer milliseconds of the same clock.
       const std::int64_t nowMs = now / 1000;
@@ -50,7 +55,6 @@ class EmptyFrameApp : public FwBase {
     }
     due_ = GetNextFrameTime();
     ++frames;
-    if (now - start_ >= duration_) SetQuitRequested(true);
   }
 
  private:
@@ -70,10 +74,19 @@ void BM_FrameClockTenSeconds(benchmark::State& state) {
 
     double sum = 0.0;
     double worst = 0.0;
-    for (double late : app.latenessMs) {
+    std::size_t worstFrame = 0;
+    int overOneMs = 0;
+    for (std::size_t i = 0; i < app.latenessMs.size(); ++i) {
+      const double late = app.latenessMs[i];
       sum += late;
-      worst = std::max(worst, late);
+      if (late > 1.0) ++overOneMs;
+      if (late > worst) {
+        worst = late;
+        worstFrame = i + 1;
+      }
     }
+    state.counters["worst_frame"] = static_cast<double>(worstFrame);
+    state.counters["late_over_1ms"] = overOneMs;
     state.counters["frames"] = app.frames;
     state.counters["mean_late_ms"] = app.latenessMs.empty() ? 0.0 : sum / static_cast<double>(app.latenessMs.size());
     state.counters["worst_late_ms"] = worst;
