@@ -1,5 +1,6 @@
 // The grapple executable: runs the application at 60 frames per second
-// until it ends, then exits with 0.
+// until it ends. Exits with 0 after a normal end, 1 when the window or the
+// application could not start.
 
 #include <memory>
 
@@ -7,7 +8,7 @@
 
 int main() {
   auto app = std::make_unique<AppMain>();
-  app->Run(nullptr, 60.0f);
+  const bool ran = app->Run(nullptr, 60.0f);
   app.reset();
-  return 0;
+  return ran ? 0 : 1;
 }
