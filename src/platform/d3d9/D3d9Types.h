@@ -60,3 +60,10 @@ constexpr D3DCOLOR D3DCOLOR_COLORVALUE(float r, float g, float b, float a) {
   return D3DCOLOR_ARGB(d3d9_detail::ColorChannelToByte(a), d3d9_detail::ColorChannelToByte(r),
                        d3d9_detail::ColorChannelToByte(g), d3d9_detail::ColorChannelToByte(b));
 }
+
+struct D3DRECT {
+  LONG x1;
+  LONG y1;
+  LONG x2;
+  LONG y2;
+};

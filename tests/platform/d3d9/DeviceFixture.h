@@ -1,0 +1,119 @@
+#pragma once
+// A small headless device to draw into and read back.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "platform/d3d9/D3d9.h"
+#include "platform/d3d9/D3d9Automation.h"
+#include "platform/win32/SdlBridge.h"
+#include "platform/win32/Windows.h"
+
+struct Rgba {
+  int r;
+  int g;
+  int b;
+  int a;
+};
+
+inline DWORD FloatBits(float value) {
+  DWORD bits = 0;
+  std::memcpy(&bits, &value, sizeof(bits));
+  return bits;
+}
+
+// Pre-transformed vertex with colour and one texture coordinate (FVF 0x144).
+struct ScreenVertex {
+  float x, y, z, rhw;
+  D3DCOLOR colour;
+  float u, v;
+};
+constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+class DeviceTest : public ::testing::Test {
+ protected:
+  static constexpr UINT kWidth = 64;
+  static constexpr UINT kHeight = 48;
+
+  void SetUp() override {
+    ASSERT_TRUE(CreateDevice(D3DFMT_D24S8));
+    // Buffers start undefined, as in Direct3D.
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+  }
+  void TearDown() override { DestroyDevice(); }
+
+  bool CreateDevice(D3DFORMAT depthFormat) {
+    if (!platform::EnsureSdlVideo()) return false;
+    static bool registered = false;
+    if (!registered) {
+      WNDCLASSEXA windowClass{};
+      windowClass.cbSize = sizeof(windowClass);
+      windowClass.lpfnWndProc = DefWindowProcA;
+      windowClass.lpszClassName = "DeviceTestWindow";
+      registered = RegisterClassExA(&windowClass) != 0;
+    }
+    window_ = CreateWindowExA(0, "DeviceTestWindow", "device test", WS_CAPTION, 0, 0, kWidth, kHeight, nullptr,
+                              nullptr, nullptr, nullptr);
+    if (window_ == nullptr) return false;
+    direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.BackBufferWidth = kWidth;
+    parameters.BackBufferHeight = kHeight;
+    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    parameters.BackBufferCount = 1;
+    parameters.SwapEffect = D3DSWAPEFFECT_COPY;
+    parameters.hDeviceWindow = window_;
+    parameters.Windowed = TRUE;
+    parameters.EnableAutoDepthStencil = TRUE;
+    parameters.AutoDepthStencilFormat = depthFormat;
+    parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    parameters_ = parameters;
+    return direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                   &parameters_, &device_) == D3D_OK;
+  }
+
+  void DestroyDevice() {
+    if (device_ != nullptr) device_->Release();
+    if (direct3d_ != nullptr) direct3d_->Release();
+    if (window_ != nullptr) DestroyWindow(window_);
+    device_ = nullptr;
+    direct3d_ = nullptr;
+    window_ = nullptr;
+  }
+
+  Rgba Pixel(int x, int y) {
+    std::vector<std::uint32_t> pixels;
+    UINT width = 0;
+    UINT height = 0;
+    EXPECT_TRUE(d3d9::ReadRenderTarget(device_, &pixels, &width, &height));
+    const std::uint32_t p = pixels.at(static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x));
+    return Rgba{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF),
+                static_cast<int>(p >> 24)};
+  }
+
+  // Draws a pre-transformed rectangle from (x0, y0) to (x1, y1) in pixels.
+  void DrawRect(float x0, float y0, float x1, float y1, D3DCOLOR colour, float z = 0.5f) {
+    const ScreenVertex quad[4] = {{x0, y0, z, 1.0f, colour, 0.0f, 0.0f},
+                                  {x1, y0, z, 1.0f, colour, 1.0f, 0.0f},
+                                  {x0, y1, z, 1.0f, colour, 0.0f, 1.0f},
+                                  {x1, y1, z, 1.0f, colour, 1.0f, 1.0f}};
+    device_->SetFVF(kScreenFvf);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex)), D3D_OK);
+  }
+
+  HWND window_ = nullptr;
+  IDirect3D9* direct3d_ = nullptr;
+  IDirect3DDevice9* device_ = nullptr;
+  D3DPRESENT_PARAMETERS parameters_{};
+};
+
+#define EXPECT_RGB_NEAR(pixel, R, G, B, tolerance) \
+  do {                                             \
+    const Rgba p_ = (pixel);                       \
+    EXPECT_NEAR(p_.r, (R), (tolerance));           \
+    EXPECT_NEAR(p_.g, (G), (tolerance));           \
+    EXPECT_NEAR(p_.b, (B), (tolerance));           \
+  } while (0)
