@@ -563,6 +563,7 @@ bool DeviceImpl::ApplyFixedFunctionProgram() {
     s.alphaArg1 = static_cast<std::uint8_t>(ts[D3DTSS_ALPHAARG1]);
     s.alphaArg2 = static_cast<std::uint8_t>(ts[D3DTSS_ALPHAARG2]);
     s.texCoordIndex = static_cast<std::uint8_t>(ts[D3DTSS_TEXCOORDINDEX] & 7);
+    s.hasTexture = textures[static_cast<std::size_t>(stage)] != nullptr ? 1 : 0;
   }
   FixedFunctionProgram* program = fixedFunction_.Get(key, state_);
   if (program == nullptr) return false;

@@ -220,10 +220,25 @@ std::string FixedFunctionFragmentShader(const FixedFunctionKey& key) {
     const std::string coord = index < key.texCoordCount ? Format("v_texCoord%d.xy", index) : "vec2(0.0)";
     s += Format("  vec4 tex%d = texture(u_texture%d, ", stage, stage) + coord + ");\n";
     s += "  {\n";
-    s += "    vec3 colour = (" +
-         Operation(st.colorOp, stage, Argument(stage, st.colorArg1), Argument(stage, st.colorArg2)) + ").rgb;\n";
-    if (st.alphaOp == 0 || st.alphaOp == D3DTOP_DISABLE) {
-      s += "    float alpha = current.a;\n";
+    // A stage with no texture passes the colour on where its operation
+    // would have used the texture, so untextured geometry keeps its vertex
+    // colour and alpha.
+    const auto usesTexture = [](int op, int a, int b) {
+      if (op == D3DTOP_SELECTARG1) return (a & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
+      if (op == D3DTOP_SELECTARG2) return (b & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
+      return (a & D3DTA_SELECTMASK) == D3DTA_TEXTURE || (b & D3DTA_SELECTMASK) == D3DTA_TEXTURE ||
+             op == D3DTOP_BLENDTEXTUREALPHA;
+    };
+    const std::string incoming = stage == 0 ? "v_diffuse" : "current";
+    if (!st.hasTexture && usesTexture(st.colorOp, st.colorArg1, st.colorArg2)) {
+      s += "    vec3 colour = " + incoming + ".rgb;\n";
+    } else {
+      s += "    vec3 colour = (" +
+           Operation(st.colorOp, stage, Argument(stage, st.colorArg1), Argument(stage, st.colorArg2)) + ").rgb;\n";
+    }
+    if (st.alphaOp == 0 || st.alphaOp == D3DTOP_DISABLE ||
+        (!st.hasTexture && usesTexture(st.alphaOp, st.alphaArg1, st.alphaArg2))) {
+      s += "    float alpha = " + incoming + ".a;\n";
     } else {
       s += "    float alpha = (" +
            Operation(st.alphaOp, stage, Argument(stage, st.alphaArg1), Argument(stage, st.alphaArg2)) + ").a;\n";

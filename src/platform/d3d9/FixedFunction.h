@@ -46,6 +46,7 @@ struct FixedFunctionKey {
     std::uint8_t alphaArg1 = 0;
     std::uint8_t alphaArg2 = 0;
     std::uint8_t texCoordIndex = 0;
+    std::uint8_t hasTexture = 0;
   };
   std::array<Stage, kFixedStages> stages{};
 

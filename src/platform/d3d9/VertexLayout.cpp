@@ -78,7 +78,7 @@ bool LayoutFromFvf(DWORD fvf, VertexLayout* layout) {
     case D3DFVF_XYZB3:
     case D3DFVF_XYZB4: {
       AddFloats(layout, kAttribPosition, 3, &offset);
-      int betas = static_cast<int>((position - D3DFVF_XYZ) / 2);
+      int betas = static_cast<int>((position - D3DFVF_XYZRHW) / 2);  // XYZB1 (6) has one
       // With UBYTE4 indices the last beta holds packed matrix indices.
       if ((fvf & D3DFVF_LASTBETA_UBYTE4) != 0) {
         --betas;
