@@ -17,16 +17,24 @@ bool ReadRenderTarget(IDirect3DDevice9* device, std::vector<std::uint32_t>* pixe
   return device->Impl().ReadRenderTarget(pixels, width, height);
 }
 
+void SetDrawSubmission(IDirect3DDevice9* device, bool enabled) {
+  if (device != nullptr) device->Impl().submitDraws = enabled;
+}
+
 Statistics GetStatistics(IDirect3DDevice9* device) {
   if (device == nullptr) return Statistics{};
   Statistics statistics = device->Impl().statistics;
-  statistics.glStateChanges = device->Impl().State().Changes();
-  statistics.programSwitches = device->Impl().State().ProgramSwitches();
+  statistics.glStateChanges = device->Impl().State().Changes() - device->Impl().glChangesBaseline;
+  statistics.programSwitches = device->Impl().State().ProgramSwitches() - device->Impl().programSwitchesBaseline;
   return statistics;
 }
 
 void ResetStatistics(IDirect3DDevice9* device) {
-  if (device != nullptr) device->Impl().statistics = Statistics{};
+  if (device == nullptr) return;
+  d3d9::DeviceImpl& impl = device->Impl();
+  impl.statistics = Statistics{};
+  impl.glChangesBaseline = impl.State().Changes();
+  impl.programSwitchesBaseline = impl.State().ProgramSwitches();
 }
 
 }  // namespace d3d9

@@ -29,6 +29,11 @@ void FailNextResets(IDirect3DDevice9* device, int count);
 // The current colour target as 0xAARRGGBB texels, rows top-down.
 bool ReadRenderTarget(IDirect3DDevice9* device, std::vector<std::uint32_t>* pixels, UINT* width, UINT* height);
 
+// With submission off, draws do all the layer's work (state translation,
+// vertex upload, program choice) but skip the GL draw call itself, so a
+// benchmark can tell the layer's cost from the driver's.
+void SetDrawSubmission(IDirect3DDevice9* device, bool enabled);
+
 // Counters of what reached OpenGL.
 struct Statistics {
   std::uint64_t drawCalls = 0;

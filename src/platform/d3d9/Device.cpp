@@ -263,7 +263,7 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
   const UINT count = d3d9::VertexCountOf(type, primitiveCount);
   if (count == 0 || d.streamBuffer == nullptr || d.streamBuffer->GlBuffer() == 0) return D3DERR_INVALIDCALL;
   if (!d.PrepareDraw(d.streamBuffer->GlBuffer(), d.streamOffset, d.streamStride)) return D3DERR_INVALIDCALL;
-  glDrawArrays(d3d9::GlPrimitiveOf(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
+  if (d.submitDraws) glDrawArrays(d3d9::GlPrimitiveOf(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
   d.CountDraw();
   return D3D_OK;
 }
@@ -273,9 +273,9 @@ HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveC
   d3d9::DeviceImpl& d = *impl_;
   const UINT count = d3d9::VertexCountOf(type, primitiveCount);
   if (count == 0 || vertices == nullptr || stride == 0) return D3DERR_INVALIDCALL;
-  const std::uintptr_t offset = d.StreamVertices(vertices, static_cast<std::size_t>(count) * stride);
-  if (!d.PrepareDraw(d.StreamVertexBuffer(), offset, stride)) return D3DERR_INVALIDCALL;
-  glDrawArrays(d3d9::GlPrimitiveOf(type), 0, static_cast<GLsizei>(count));
+  const UINT first = d.StreamVertices(vertices, static_cast<std::size_t>(count) * stride, stride);
+  if (!d.PrepareDraw(d.StreamVertexBuffer(), 0, stride)) return D3DERR_INVALIDCALL;
+  if (d.submitDraws) glDrawArrays(d3d9::GlPrimitiveOf(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
   // Like Direct3D, drawing from user memory unbinds stream 0.
   Assign(d.streamBuffer, static_cast<IDirect3DVertexBuffer9*>(nullptr));
   d.CountDraw();
@@ -295,10 +295,12 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
   const std::size_t indexSize = wide ? 4 : 2;
   if ((static_cast<std::size_t>(startIndex) + count) * indexSize > d.indexBuffer->Length()) return D3DERR_INVALIDCALL;
   d.State().BindElementBuffer(d.indexBuffer->GlBuffer());
-  glDrawElementsBaseVertex(d3d9::GlPrimitiveOf(type), static_cast<GLsizei>(count),
-                           wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * indexSize),
-                           baseVertex);
+  if (d.submitDraws) {
+    glDrawElementsBaseVertex(d3d9::GlPrimitiveOf(type), static_cast<GLsizei>(count),
+                             wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                             reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * indexSize),
+                             baseVertex);
+  }
   d.CountDraw();
   return D3D_OK;
 }
@@ -311,12 +313,15 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT min
   if (count == 0 || indices == nullptr || vertices == nullptr || stride == 0) return D3DERR_INVALIDCALL;
   const bool wide = indexFormat == D3DFMT_INDEX32;
   const std::size_t vertexBytes = static_cast<std::size_t>(minIndex + vertexCount) * stride;
-  const std::uintptr_t vertexOffset = d.StreamVertices(vertices, vertexBytes);
+  const UINT first = d.StreamVertices(vertices, vertexBytes, stride);
   const std::uintptr_t indexOffset = d.StreamIndices(indices, static_cast<std::size_t>(count) * (wide ? 4 : 2));
-  if (!d.PrepareDraw(d.StreamVertexBuffer(), vertexOffset, stride)) return D3DERR_INVALIDCALL;
+  if (!d.PrepareDraw(d.StreamVertexBuffer(), 0, stride)) return D3DERR_INVALIDCALL;
   d.State().BindElementBuffer(d.StreamIndexBuffer());
-  glDrawElements(d3d9::GlPrimitiveOf(type), static_cast<GLsizei>(count), wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                 reinterpret_cast<const void*>(indexOffset));
+  if (d.submitDraws) {
+    glDrawElementsBaseVertex(d3d9::GlPrimitiveOf(type), static_cast<GLsizei>(count),
+                             wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(indexOffset),
+                             static_cast<GLint>(first));
+  }
   Assign(d.streamBuffer, static_cast<IDirect3DVertexBuffer9*>(nullptr));
   Assign(d.indexBuffer, static_cast<IDirect3DIndexBuffer9*>(nullptr));
   d.CountDraw();

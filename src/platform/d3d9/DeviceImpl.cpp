@@ -466,7 +466,7 @@ unsigned DeviceImpl::SamplerFor(DWORD stage) {
                                  (border & 0xFF) / 255.0f, ((border >> 24) & 0xFF) / 255.0f};
   glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, borderColour);
   current = wanted;
-  ++statistics.glStateChanges;
+  state_.CountChange();
   return sampler;
 }
 
@@ -676,36 +676,49 @@ bool DeviceImpl::PrepareDraw(unsigned vertexBuffer, std::uintptr_t baseOffset, U
   } else if (!ApplyFixedFunctionProgram()) {
     return false;
   }
-  statistics.glStateChanges = state_.Changes();
-  statistics.programSwitches = state_.ProgramSwitches();
   return true;
 }
 
-std::uintptr_t DeviceImpl::StreamVertices(const void* data, std::size_t bytes) {
-  state_.BindArrayBuffer(streamVertexBuffer_);
-  // Orphan the buffer when it is full rather than wait for the GPU.
-  if (streamVertexCapacity_ < bytes || streamVertexUsed_ + bytes > streamVertexCapacity_) {
-    streamVertexCapacity_ = std::max(kStreamBufferSize, bytes);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(streamVertexCapacity_), nullptr, GL_STREAM_DRAW);
-    streamVertexUsed_ = 0;
+namespace {
+
+// Appends data to a streaming buffer without waiting for draws that still
+// read earlier parts of it; a full buffer is orphaned and starts over.
+std::uintptr_t AppendToStream(GLenum target, const void* data, std::size_t bytes, std::size_t alignment,
+                              std::size_t minimumCapacity, std::size_t* capacity, std::size_t* used) {
+  *used = (*used + alignment - 1) / alignment * alignment;
+  if (*capacity < bytes || *used + bytes > *capacity) {
+    *capacity = std::max(minimumCapacity, bytes);
+    glBufferData(target, static_cast<GLsizeiptr>(*capacity), nullptr, GL_STREAM_DRAW);
+    *used = 0;
   }
-  const std::size_t offset = streamVertexUsed_;
-  glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), data);
-  streamVertexUsed_ += (bytes + 15) & ~std::size_t{15};
+  const std::size_t offset = *used;
+  void* mapped = glMapBufferRange(target, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
+                                  GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+  if (mapped != nullptr) {
+    std::memcpy(mapped, data, bytes);
+    glUnmapBuffer(target);
+  } else {
+    glBufferSubData(target, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), data);
+  }
+  *used += bytes;
   return offset;
+}
+
+}  // namespace
+
+UINT DeviceImpl::StreamVertices(const void* data, std::size_t bytes, UINT stride) {
+  state_.BindArrayBuffer(streamVertexBuffer_);
+  // Whole vertices from the start of the buffer: draws address them by index,
+  // so the attribute pointers stay put from one draw to the next.
+  const std::uintptr_t offset = AppendToStream(GL_ARRAY_BUFFER, data, bytes, stride, kStreamBufferSize,
+                                               &streamVertexCapacity_, &streamVertexUsed_);
+  return static_cast<UINT>(offset / stride);
 }
 
 std::uintptr_t DeviceImpl::StreamIndices(const void* data, std::size_t bytes) {
   state_.BindElementBuffer(streamIndexBuffer_);
-  if (streamIndexCapacity_ < bytes || streamIndexUsed_ + bytes > streamIndexCapacity_) {
-    streamIndexCapacity_ = std::max(kStreamBufferSize / 4, bytes);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(streamIndexCapacity_), nullptr, GL_STREAM_DRAW);
-    streamIndexUsed_ = 0;
-  }
-  const std::size_t offset = streamIndexUsed_;
-  glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), data);
-  streamIndexUsed_ += (bytes + 15) & ~std::size_t{15};
-  return offset;
+  return AppendToStream(GL_ELEMENT_ARRAY_BUFFER, data, bytes, 4, kStreamBufferSize / 4, &streamIndexCapacity_,
+                        &streamIndexUsed_);
 }
 
 void DeviceImpl::Clear(DWORD flags, D3DCOLOR colour, float z, DWORD stencil) {

@@ -70,8 +70,9 @@ class DeviceImpl {
   // Prepares GL for a draw with the current states; false when the draw
   // cannot be made (no layout, no program).
   bool PrepareDraw(unsigned vertexBuffer, std::uintptr_t baseOffset, UINT stride);
-  // Copies user vertex (and index) data into the streaming buffers.
-  std::uintptr_t StreamVertices(const void* data, std::size_t bytes);
+  // Copies user vertex (and index) data into the streaming buffers. Vertices
+  // return the index of the first one, indices their byte offset.
+  UINT StreamVertices(const void* data, std::size_t bytes, UINT stride);
   std::uintptr_t StreamIndices(const void* data, std::size_t bytes);
   unsigned StreamVertexBuffer() const { return streamVertexBuffer_; }
   unsigned StreamIndexBuffer() const { return streamIndexBuffer_; }
@@ -103,6 +104,10 @@ class DeviceImpl {
   // --- automation ---
   bool lost = false;
   int failingResets = 0;
+  bool submitDraws = true;
+  // GL state calls and program switches counted before the statistics were reset.
+  std::uint64_t glChangesBaseline = 0;
+  std::uint64_t programSwitchesBaseline = 0;
   Statistics statistics;
   const D3DPRESENT_PARAMETERS& PresentParameters() const { return parameters_; }
   bool SoftwareVertexProcessing() const { return softwareVertexProcessing_; }

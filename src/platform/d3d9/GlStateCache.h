@@ -54,6 +54,9 @@ class GlStateCache {
   void ForgetFramebuffer(unsigned framebuffer);
   void ForgetProgram(unsigned program);
 
+  // Counts a GL state call made outside the cache (sampler parameters).
+  void CountChange() { ++changes_; }
+
   std::uint64_t Changes() const { return changes_; }
   std::uint64_t ProgramSwitches() const { return programSwitches_; }
   unsigned CurrentFramebuffer() const { return framebuffer_; }
