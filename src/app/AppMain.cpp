@@ -31,6 +31,9 @@ bool AppMain::Init() {
   const int width = GetDisplayConfiguration().width;
   const int fontHeight = width > 1000 ? 18 : width > 800 ? 16 : 14;
   if (!CreateDevice(false, false, fontHeight, false)) return false;
+  SetProjection(1.5707964f, 0.1f, 1000.0f);
+  // The scene load starts with the default render states.
+  SetDefaultRenderStates();
 
   menuVisible_ = false;
   debugDrawOn_ = false;
@@ -41,4 +44,8 @@ void AppMain::Exit() { ReleaseDevice(); }
 
 void AppMain::OnDeviceLost() {}
 
-void AppMain::OnDeviceReset() {}
+void AppMain::OnDeviceReset() {
+  // A reset device starts from its own default states and transforms.
+  SetDefaultRenderStates();
+  UpdateProjection();
+}

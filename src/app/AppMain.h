@@ -10,6 +10,7 @@
 #include "frame/FwDX9.h"
 #include "frame/MessageOutputInterface.h"
 #include "frame/PerformanceMarker.h"
+#include "frame/ProfilerView.h"
 
 class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
  public:
@@ -61,10 +62,13 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   void Update();
   void UpdateView();
   void Draw();
+  void DrawDebugPass();
+  void DrawOverlayPass();
 
   bool menuVisible_ = false;
   bool debugDrawOn_ = false;
   PerformanceMarker profiler_;
+  ProfilerView profilerView_;  // laid out anew each frame the menu is shown
   char landText_[1024] = {};
   std::string physicsText_;
   std::uint32_t stepCount_ = 0;

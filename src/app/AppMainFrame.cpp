@@ -40,7 +40,8 @@ bool AppMain::DecideStep() {
 void AppMain::Update() { ++stepCount_; }
 
 void AppMain::UpdateView() {
+  // The free camera moves the view every frame until the menu offers the
+  // choice between it and the follow camera.
+  FreeCamera();
   if (IsKeyPressed(VK_F3)) menuVisible_ = !menuVisible_;
 }
-
-void AppMain::Draw() {}

@@ -6,7 +6,9 @@
 
 #include <vector>
 
+#include "platform/d3d9/D3d9Automation.h"
 #include "support/HeadlessFixture.h"
+#include "support/RenderTargetImage.h"
 #include "support/ScriptedApp.h"
 
 namespace {
@@ -97,6 +99,91 @@ TEST_F(AppMainTest, ShowErrorsShowsEachMessageInOrderAndEmptiesTheList) {
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_EQ(boxes[0].text, "a.x: Failed to load");
   EXPECT_EQ(boxes[1].text, "second");
+}
+
+// The axis gizmo, 50 units long at the origin, seen from (0, 0, -100): the
+// x axis runs across the screen centre from transparent at x = 200 to
+// opaque red at x = 600, the y axis from y = 500 up to opaque green at
+// y = 100.
+void ExpectGizmoOnBlack(const RenderTargetImage& image) {
+  ASSERT_EQ(image.width, 800u);
+  ASSERT_EQ(image.height, 600u);
+  auto red = [](std::uint32_t c) {
+    return RenderTargetImage::Red(c) > 160 && RenderTargetImage::Green(c) < 80 && RenderTargetImage::Blue(c) < 80;
+  };
+  auto green = [](std::uint32_t c) {
+    return RenderTargetImage::Green(c) > 160 && RenderTargetImage::Red(c) < 80 && RenderTargetImage::Blue(c) < 80;
+  };
+  EXPECT_TRUE(image.AnyAround(580, 300, 2, red));
+  EXPECT_TRUE(image.AnyAround(400, 120, 2, green));
+  // Fading in: the negative halves are much dimmer than the positive ones.
+  EXPECT_FALSE(image.AnyAround(220, 300, 2, red));
+  EXPECT_FALSE(image.AnyAround(400, 480, 2, green));
+  for (const auto& [x, y] : {std::pair{100, 100}, {700, 500}, {500, 200}, {20, 580}}) {
+    EXPECT_TRUE(image.IsBlack(x, y)) << x << "," << y << ": " << std::hex << image.At(x, y);
+  }
+}
+
+TEST_F(AppMainTest, TheFrameShowsTheAxisGizmoOnBlack) {
+  TestApp app;
+  app.maxFrames = 5;
+  RenderTargetImage image;
+  app.afterFrame = [&image](TestApp& self) {
+    if (self.frames == 4) {
+      EXPECT_TRUE(image.Read(self.GetDevice()));
+    }
+  };
+  ASSERT_TRUE(app.Run(nullptr, 60.0f));
+  EXPECT_TRUE(platform::TakeRecordedMessageBoxes().empty());
+  ExpectGizmoOnBlack(image);
+}
+
+TEST_F(AppMainTest, F3ShowsTheProfilerLinesAndBar) {
+  TestApp app;
+  app.maxFrames = 8;
+  app.script.KeyTap(2, VK_F3);
+  RenderTargetImage before;
+  RenderTargetImage shown;
+  app.afterFrame = [&](TestApp& self) {
+    if (self.frames == 1) {
+      EXPECT_TRUE(before.Read(self.GetDevice()));
+    } else if (self.frames == 7) {
+      EXPECT_TRUE(shown.Read(self.GetDevice()));
+    }
+  };
+  ASSERT_TRUE(app.Run(nullptr, 60.0f));
+  ASSERT_EQ(before.width, 800u);
+  ASSERT_EQ(shown.width, 800u);
+  // The bar's grey background spans 300..550 by 10..35; its top rows show
+  // only the background where the first lane is empty.
+  EXPECT_TRUE(before.IsBlack(540, 12));
+  EXPECT_GT(RenderTargetImage::Red(shown.At(540, 12)), 100);
+  EXPECT_GT(RenderTargetImage::Blue(shown.At(540, 12)), 100);
+  // The first line ("Update ...") in its green from (300, 40).
+  int greenText = 0;
+  for (int y = 40; y < 54; ++y) {
+    for (int x = 300; x < 450; ++x) {
+      const std::uint32_t c = shown.At(x, y);
+      greenText += RenderTargetImage::Green(c) > 150 && RenderTargetImage::Red(c) < 60 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(greenText, 20);
+}
+
+TEST_F(AppMainTest, ALostDeviceIsRestoredAndTheSceneDrawsAgain) {
+  TestApp app;
+  app.maxFrames = 8;
+  RenderTargetImage image;
+  app.afterFrame = [&image](TestApp& self) {
+    if (self.frames == 3) d3d9::SimulateDeviceLoss(self.GetDevice());
+    if (self.frames == 7) {
+      EXPECT_TRUE(image.Read(self.GetDevice()));
+    }
+  };
+  ASSERT_TRUE(app.Run(nullptr, 60.0f));
+  EXPECT_EQ(app.frames, 8);
+  EXPECT_TRUE(platform::TakeRecordedMessageBoxes().empty());
+  ExpectGizmoOnBlack(image);
 }
 
 }  // namespace

@@ -1,0 +1,63 @@
+// The drawing of one frame: the 3D debug pass, then the 2D overlay, then
+// the present, which also notices a lost device.
+
+#include "app/AppMain.h"
+#include "frame/ImmediateVertices.h"
+#include "frame/ProfilerDraw.h"
+
+void AppMain::Draw() {
+  IDirect3DDevice9* device = GetDevice();
+  if (device == nullptr) return;
+
+  device->BeginScene();
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+
+  DrawDebugPass();
+
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+  device->SetRenderState(D3DRS_ZENABLE, FALSE);
+
+  DrawOverlayPass();
+
+  device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+  device->SetRenderState(D3DRS_ZENABLE, TRUE);
+  device->EndScene();
+  if (device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) RestoreDevice();
+}
+
+void AppMain::DrawDebugPass() {
+  IDirect3DDevice9* device = GetDevice();
+  device->SetFVF(kColourVertexFvf);
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetTexture(0, nullptr);
+
+  D3DXMATRIX world;
+  device->SetTransform(D3DTS_WORLD, D3DXMatrixScaling(&world, 50.0f, 50.0f, 50.0f));
+  DrawAxisGizmo();
+  device->SetTransform(D3DTS_WORLD, D3DXMatrixIdentity(&world));
+
+  // While orbiting, the pivot is marked with a smaller gizmo.
+  if (IsKeyDown(VK_MBUTTON)) {
+    const CameraView& camera = GetCamera();
+    const D3DXVECTOR3 pivot = camera.eye + camera.viewDirection * camera.pivotDistance;
+    D3DXMATRIX scaling;
+    D3DXMATRIX translation;
+    D3DXMatrixScaling(&scaling, 10.0f, 10.0f, 10.0f);
+    D3DXMatrixTranslation(&translation, pivot.x, pivot.y, pivot.z);
+    device->SetTransform(D3DTS_WORLD, D3DXMatrixMultiply(&world, &scaling, &translation));
+    DrawAxisGizmo();
+    device->SetTransform(D3DTS_WORLD, D3DXMatrixIdentity(&world));
+  }
+}
+
+void AppMain::DrawOverlayPass() {
+  IDirect3DDevice9* device = GetDevice();
+  device->SetFVF(kScreenVertexFvf);
+  device->SetTexture(0, nullptr);
+  if (menuVisible_) {
+    BuildProfilerView(profiler_, kProfilerNames, kProfileSectionCount, GetFrameInterval(), GetFontHeight(),
+                      &profilerView_);
+    DrawProfilerView(*this, profilerView_);
+  }
+}
