@@ -471,7 +471,7 @@ unsigned DeviceImpl::SamplerFor(DWORD stage) {
 }
 
 void DeviceImpl::ApplyTextures() {
-  for (DWORD stage = 0; stage < kFixedStages; ++stage) {
+  for (DWORD stage = 0; stage < kD3dTextureStages; ++stage) {
     IDirect3DBaseTexture9* texture = textures[stage];
     const unsigned name = texture != nullptr && texture->GlTexture() != 0 ? texture->GlTexture() : whiteTexture_;
     state_.BindTexture(stage, name);
@@ -665,6 +665,27 @@ void DeviceImpl::UploadFixedFunctionUniforms(FixedFunctionProgram* p) {
   }
 }
 
+void DeviceImpl::ApplyOverrideFog() {
+  // Shaders compute a fog factor; colour and switch stay device states.
+  OverrideUniforms& uniforms = overrideUniforms_[programOverride_.program];
+  if (!uniforms.resolved) {
+    uniforms.fogColor = glGetUniformLocation(programOverride_.program, "d3d_FogColor");
+    uniforms.fogEnable = glGetUniformLocation(programOverride_.program, "d3d_FogEnable");
+    uniforms.resolved = true;
+  }
+  const DWORD colour = renderStates[D3DRS_FOGCOLOR];
+  const int enable = renderStates[D3DRS_FOGENABLE] != FALSE ? 1 : 0;
+  if (uniforms.fogColor >= 0 && uniforms.lastFogColor != colour) {
+    glUniform4f(uniforms.fogColor, ((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
+                (colour & 0xFF) / 255.0f, ((colour >> 24) & 0xFF) / 255.0f);
+    uniforms.lastFogColor = colour;
+  }
+  if (uniforms.fogEnable >= 0 && uniforms.lastFogEnable != enable) {
+    glUniform1i(uniforms.fogEnable, enable);
+    uniforms.lastFogEnable = enable;
+  }
+}
+
 bool DeviceImpl::PrepareDraw(unsigned vertexBuffer, std::uintptr_t baseOffset, UINT stride) {
   SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_));
   ApplyFramebuffer();
@@ -673,6 +694,7 @@ bool DeviceImpl::PrepareDraw(unsigned vertexBuffer, std::uintptr_t baseOffset, U
   ApplyTextures();
   if (programOverride_.program != 0) {
     state_.UseProgram(programOverride_.program);
+    ApplyOverrideFog();
   } else if (!ApplyFixedFunctionProgram()) {
     return false;
   }

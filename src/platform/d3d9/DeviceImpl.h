@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/d3d9/D3d9.h"
@@ -98,7 +99,16 @@ class DeviceImpl {
   void TargetSize(UINT* width, UINT* height) const;
 
   // --- the effect system's hooks ---
+  // Draws use this program instead of the fixed-function emulation until it
+  // is set back to 0. The program reads its attributes at the layer's
+  // locations and may declare "uniform vec4 d3d_FogColor" and
+  // "uniform int d3d_FogEnable", which follow the device's fog states.
   void SetProgramOverride(unsigned program) { programOverride_.program = program; }
+  // A program about to be deleted.
+  void ForgetProgram(unsigned program) {
+    overrideUniforms_.erase(program);
+    state_.ForgetProgram(program);
+  }
   unsigned ProgramOverrideProgram() const { return programOverride_.program; }
 
   // --- automation ---
@@ -122,6 +132,7 @@ class DeviceImpl {
   bool ApplyLayout(unsigned vertexBuffer, std::uintptr_t baseOffset, UINT stride);
   bool ApplyFixedFunctionProgram();
   void UploadFixedFunctionUniforms(FixedFunctionProgram* program);
+  void ApplyOverrideFog();
   unsigned SamplerFor(DWORD stage);
 
   SDL_Window* window_;
@@ -132,6 +143,14 @@ class DeviceImpl {
   GlStateCache state_;
   FixedFunctionCache fixedFunction_;
   ProgramOverride programOverride_;
+  struct OverrideUniforms {
+    bool resolved = false;
+    int fogColor = -1;
+    int fogEnable = -1;
+    DWORD lastFogColor = ~0u;
+    int lastFogEnable = -1;
+  };
+  std::unordered_map<unsigned, OverrideUniforms> overrideUniforms_;
   VertexLayout layout_{};
   bool layoutValid_ = false;
   unsigned vertexArray_ = 0;
