@@ -662,16 +662,26 @@ void DeviceImpl::UploadFixedFunctionUniforms(FixedFunctionProgram* p) {
       glUniform4f(p->viewport, static_cast<float>(viewport.X), static_cast<float>(viewport.Y),
                   static_cast<float>(viewport.Width), static_cast<float>(viewport.Height));
     }
+    if (p->pixelOffset >= 0) glUniform2f(p->pixelOffset, PixelOffsetX(), PixelOffsetY());
   }
 }
 
-void DeviceImpl::ApplyOverrideFog() {
-  // Shaders compute a fog factor; colour and switch stay device states.
+void DeviceImpl::ApplyOverrideUniforms() {
+  // Shaders compute a fog factor, but fog colour and switch stay device
+  // states, and so does the half-pixel offset of the viewport.
   OverrideUniforms& uniforms = overrideUniforms_[programOverride_.program];
   if (!uniforms.resolved) {
     uniforms.fogColor = glGetUniformLocation(programOverride_.program, "d3d_FogColor");
     uniforms.fogEnable = glGetUniformLocation(programOverride_.program, "d3d_FogEnable");
     uniforms.resolved = true;
+  }
+  if (!uniforms.pixelOffsetResolved) {
+    uniforms.pixelOffset = glGetUniformLocation(programOverride_.program, "d3d_PixelOffset");
+    uniforms.pixelOffsetResolved = true;
+  }
+  if (uniforms.pixelOffset >= 0 && uniforms.viewportVersion != miscVersion) {
+    glUniform2f(uniforms.pixelOffset, PixelOffsetX(), PixelOffsetY());
+    uniforms.viewportVersion = miscVersion;
   }
   const DWORD colour = renderStates[D3DRS_FOGCOLOR];
   const int enable = renderStates[D3DRS_FOGENABLE] != FALSE ? 1 : 0;
@@ -694,7 +704,7 @@ bool DeviceImpl::PrepareDraw(unsigned vertexBuffer, std::uintptr_t baseOffset, U
   ApplyTextures();
   if (programOverride_.program != 0) {
     state_.UseProgram(programOverride_.program);
-    ApplyOverrideFog();
+    ApplyOverrideUniforms();
   } else if (!ApplyFixedFunctionProgram()) {
     return false;
   }

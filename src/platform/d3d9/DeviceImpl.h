@@ -132,7 +132,7 @@ class DeviceImpl {
   bool ApplyLayout(unsigned vertexBuffer, std::uintptr_t baseOffset, UINT stride);
   bool ApplyFixedFunctionProgram();
   void UploadFixedFunctionUniforms(FixedFunctionProgram* program);
-  void ApplyOverrideFog();
+  void ApplyOverrideUniforms();
   unsigned SamplerFor(DWORD stage);
 
   SDL_Window* window_;
@@ -149,7 +149,13 @@ class DeviceImpl {
     int fogEnable = -1;
     DWORD lastFogColor = ~0u;
     int lastFogEnable = -1;
+    bool pixelOffsetResolved = false;
+    int pixelOffset = -1;
+    std::uint64_t viewportVersion = 0;
   };
+  // One pixel of the viewport in clip units (see kClipFixGlsl).
+  float PixelOffsetX() const { return viewport.Width > 0 ? 1.0f / static_cast<float>(viewport.Width) : 0.0f; }
+  float PixelOffsetY() const { return viewport.Height > 0 ? 1.0f / static_cast<float>(viewport.Height) : 0.0f; }
   std::unordered_map<unsigned, OverrideUniforms> overrideUniforms_;
   VertexLayout layout_{};
   bool layoutValid_ = false;

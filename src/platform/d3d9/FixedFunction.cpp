@@ -168,8 +168,8 @@ std::string FixedFunctionVertexShader(const FixedFunctionKey& key) {
   if (key.pretransformed) {
     // Screen pixels with Direct3D's pixel centres; w = 1 / rhw keeps texturing perspective-correct.
     s += "  float w = a_position.w != 0.0 ? 1.0 / a_position.w : 1.0;\n";
-    s += "  vec2 ndc = vec2((a_position.x + 0.5 - u_viewport.x) / u_viewport.z * 2.0 - 1.0,\n";
-    s += "                  1.0 - (a_position.y + 0.5 - u_viewport.y) / u_viewport.w * 2.0);\n";
+    s += "  vec2 ndc = vec2((a_position.x - u_viewport.x) / u_viewport.z * 2.0 - 1.0,\n";
+    s += "                  1.0 - (a_position.y - u_viewport.y) / u_viewport.w * 2.0);\n";
     s += "  gl_Position = d3d_ClipFix(vec4(ndc * w, a_position.z * w, w));\n";
     s += std::string("  v_diffuse = ") + colour0 + ";\n  v_specular = " + colour1 + ";\n}\n";
     return s;
@@ -324,6 +324,7 @@ FixedFunctionProgram* FixedFunctionCache::Get(const FixedFunctionKey& key, GlSta
   entry->fogColor = glGetUniformLocation(p, "u_fogColor");
   entry->textureFactor = glGetUniformLocation(p, "u_textureFactor");
   entry->alphaRef = glGetUniformLocation(p, "u_alphaRef");
+  entry->pixelOffset = glGetUniformLocation(p, "d3d_PixelOffset");
   state.UseProgram(p);
   for (int i = 0; i < kFixedStages; ++i) {
     const int location = glGetUniformLocation(p, Format("u_texture%d", i).c_str());

@@ -80,6 +80,7 @@ struct FixedFunctionProgram {
   int fogColor = -1;
   int textureFactor = -1;
   int alphaRef = -1;
+  int pixelOffset = -1;
   // Versions of the state groups last uploaded to this program.
   std::uint64_t transformVersion = ~0ull;
   std::uint64_t lightVersion = ~0ull;

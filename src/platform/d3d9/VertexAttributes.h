@@ -22,7 +22,10 @@ extern const char* const kVertexAttributeGlsl;
 
 // GLSL helper every vertex shader of the layer ends with: turns a Direct3D
 // clip position (y up, depth 0..w) into OpenGL's for the layer's top-down
-// render targets.
+// render targets, and moves it by half a pixel so that Direct3D's pixel
+// centres (at whole screen coordinates) land on OpenGL's (at halves). The
+// device sets the uniform it declares, d3d_PixelOffset, to one pixel of the
+// viewport in clip units.
 extern const char* const kClipFixGlsl;
 
 }  // namespace d3d9

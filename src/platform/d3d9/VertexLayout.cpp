@@ -21,7 +21,10 @@ const char* const kVertexAttributeGlsl =
     "layout(location = 15) in vec4 a_blendIndices;\n";
 
 const char* const kClipFixGlsl =
-    "vec4 d3d_ClipFix(vec4 c) { return vec4(c.x, -c.y, 2.0 * c.z - c.w, c.w); }\n";
+    "uniform vec2 d3d_PixelOffset;\n"
+    "vec4 d3d_ClipFix(vec4 c) {\n"
+    "  return vec4(c.x + d3d_PixelOffset.x * c.w, d3d_PixelOffset.y * c.w - c.y, 2.0 * c.z - c.w, c.w);\n"
+    "}\n";
 
 bool VertexLayout::operator==(const VertexLayout& other) const {
   if (stride != other.stride || pretransformed != other.pretransformed) return false;
