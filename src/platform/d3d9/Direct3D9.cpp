@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,6 +27,19 @@ bool Refused(D3DDEVTYPE type, DWORD behaviour, const D3DPRESENT_PARAMETERS& para
     return true;
   }
   return false;
+}
+
+// Software GL drivers allocate and free large scratch blocks on many state
+// changes. With glibc's default thresholds each free hands the memory back
+// to the system and the next allocation faults it in again, which costs far
+// more than the draw itself; keeping freed memory around avoids that.
+void KeepFreedMemoryForReuse() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  mallopt(M_TOP_PAD, 64 << 20);
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
 }
 
 SDL_GLContext CreateContext(SDL_Window* window) {
@@ -104,6 +119,7 @@ HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow
 
   // The reference device is Mesa's software rasteriser.
   if (type == D3DDEVTYPE_REF) setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+  KeepFreedMemoryForReuse();
   SDL_GLContext context = CreateContext(sdlWindow);
   if (context == nullptr) {
     std::fprintf(stderr, "grapple: no OpenGL 3.3 context: %s\n", SDL_GetError());
