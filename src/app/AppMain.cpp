@@ -35,17 +35,36 @@ bool AppMain::Init() {
   // The scene load starts with the default render states.
   SetDefaultRenderStates();
 
+  MsgContainer messages;
+  const DisplayConfiguration& configuration = GetDisplayConfiguration();
+  if (!renderer_.Init(!configuration.useShaders, &GetPresentParameters(), GetDevice(), configuration.width,
+                      configuration.height, &messages)) {
+    ShowErrors(messages);
+    return false;
+  }
+  SetRenderSystem(&renderer_);
+  renderer_.SetView(&GetCamera());
+
+  InitInput();
+  InitSound();
+
   menuVisible_ = false;
   debugDrawOn_ = false;
   return true;
 }
 
-void AppMain::Exit() { ReleaseDevice(); }
+void AppMain::Exit() {
+  ReleaseSound();
+  input_.ReleaseDevices();
+  renderer_.Uninit();
+  ReleaseDevice();
+}
 
-void AppMain::OnDeviceLost() {}
+void AppMain::OnDeviceLost() { renderer_.OnDeviceLost(); }
 
 void AppMain::OnDeviceReset() {
   // A reset device starts from its own default states and transforms.
   SetDefaultRenderStates();
   UpdateProjection();
+  renderer_.OnDeviceReset();
 }

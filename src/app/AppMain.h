@@ -11,6 +11,9 @@
 #include "frame/MessageOutputInterface.h"
 #include "frame/PerformanceMarker.h"
 #include "frame/ProfilerView.h"
+#include "input/InputSystem.h"
+#include "render/AdvancedRenderSystem.h"
+#include "sound/SoundSystem.h"
 
 class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
  public:
@@ -52,6 +55,13 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   // Game steps run so far (frames in which the simulation stepped).
   std::uint32_t GetStepCount() const { return stepCount_; }
 
+  AdvancedRenderSystem& GetRenderer() { return renderer_; }
+  const InputSystem& GetInput() const { return input_; }
+  // The sound system while the application holds it, else null.
+  SoundSystem* GetSound() const { return sound_; }
+  // The command word of the player's keys in the last game step.
+  std::uint32_t GetPlayerCommand() const { return playerCommand_; }
+
   // The process-wide pause flag toggled by F8.
   static bool IsPaused();
   static void SetPaused(bool paused);
@@ -64,7 +74,15 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   void Draw();
   void DrawDebugPass();
   void DrawOverlayPass();
+  // Input and sound start-up and shutdown (AppMainInputSound.cpp).
+  void InitInput();
+  void InitSound();
+  void ReleaseSound();
 
+  AdvancedRenderSystem renderer_;
+  InputSystem input_;
+  SoundSystem* sound_ = nullptr;  // the process-wide instance, held from Init to Exit
+  std::uint32_t playerCommand_ = 0;
   bool menuVisible_ = false;
   bool debugDrawOn_ = false;
   PerformanceMarker profiler_;

@@ -9,6 +9,9 @@ void AppMain::Draw() {
   IDirect3DDevice9* device = GetDevice();
   if (device == nullptr) return;
 
+  // The best-quality mode draws the scene off screen for its screen effects.
+  const bool screenEffects = renderer_.UsesScreenEffects();
+  if (screenEffects) renderer_.BeginSceneCapture();
   device->BeginScene();
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
 
@@ -17,6 +20,11 @@ void AppMain::Draw() {
   device->SetRenderState(D3DRS_LIGHTING, TRUE);
   device->SetRenderState(D3DRS_FOGENABLE, FALSE);
   device->SetRenderState(D3DRS_ZENABLE, FALSE);
+
+  if (screenEffects) {
+    if (renderer_.UsesBloom()) renderer_.ApplyBloom();
+    renderer_.EndSceneCapture();
+  }
 
   DrawOverlayPass();
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/AppMain.h"
+#include "app/PlayerInput.h"
 
 namespace {
 bool g_paused = false;
@@ -37,11 +38,18 @@ bool AppMain::DecideStep() {
   return !g_paused || IsKeyPressed(VK_F7);
 }
 
-void AppMain::Update() { ++stepCount_; }
+void AppMain::Update() {
+  ++stepCount_;
+  input_.Update();
+  // The player's controls; the command word goes to the player once there is one.
+  playerCommand_ = PlayerCommandWord(ReadPlayerKeys(input_));
+  if (sound_ != nullptr) sound_->Update();
+}
 
 void AppMain::UpdateView() {
   // The free camera moves the view every frame until the menu offers the
   // choice between it and the follow camera.
   FreeCamera();
+  if (!renderer_.IsFixedPipeline()) renderer_.SetCameraPosition(GetCamera().eye);
   if (IsKeyPressed(VK_F3)) menuVisible_ = !menuVisible_;
 }
