@@ -224,6 +224,7 @@ class IDirect3DDevice9 : public D3dUnknown {
   HRESULT SetLight(DWORD index, const D3DLIGHT9* light);
   HRESULT GetLight(DWORD index, D3DLIGHT9* light);
   HRESULT LightEnable(DWORD index, BOOL enable);
+  HRESULT GetLightEnable(DWORD index, BOOL* enable);
   HRESULT SetMaterial(const D3DMATERIAL9* material);
   HRESULT GetMaterial(D3DMATERIAL9* material);
   HRESULT SetViewport(const D3DVIEWPORT9* viewport);

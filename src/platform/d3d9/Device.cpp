@@ -171,6 +171,12 @@ HRESULT IDirect3DDevice9::LightEnable(DWORD index, BOOL enable) {
   return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::GetLightEnable(DWORD index, BOOL* enable) {
+  if (index >= impl_->lights.size() || enable == nullptr) return D3DERR_INVALIDCALL;
+  *enable = impl_->lightEnabled[index] ? TRUE : FALSE;
+  return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9* material) {
   if (material == nullptr) return D3DERR_INVALIDCALL;
   if (std::memcmp(&impl_->material, material, sizeof(D3DMATERIAL9)) == 0) return D3D_OK;
