@@ -4,3 +4,5 @@
 // file, 1 when it cannot.
 
 int InspectWave(const char* path);
+int InspectMaterial(const char* path);
+int InspectTexture(const char* path);

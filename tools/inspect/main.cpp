@@ -23,6 +23,8 @@ struct Inspector {
 
 const Inspector kInspectors[] = {
     {".wav", InspectWave},
+    {".udt", InspectMaterial},
+    {".png", InspectTexture},
 };
 
 const Inspector* Find(const char* path) {

@@ -1,0 +1,24 @@
+#pragma once
+// A renderer on a headless device, for inspecting files with the game's own
+// texture and material loaders.
+
+#include "render/RenderSystem.h"
+
+class HeadlessRenderer {
+ public:
+  HeadlessRenderer();
+  ~HeadlessRenderer();
+  HeadlessRenderer(const HeadlessRenderer&) = delete;
+  HeadlessRenderer& operator=(const HeadlessRenderer&) = delete;
+
+  // False (with a line on stderr) when no device or renderer could start.
+  bool Start(bool fixedPipeline);
+  RenderSystem& Renderer() { return renderer_; }
+
+ private:
+  HWND window_ = nullptr;
+  IDirect3D9* direct3d_ = nullptr;
+  IDirect3DDevice9* device_ = nullptr;
+  D3DPRESENT_PARAMETERS parameters_{};
+  RenderSystem renderer_;
+};
