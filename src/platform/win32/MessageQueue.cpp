@@ -23,6 +23,13 @@ struct Observer {
 
 std::deque<MSG> g_queue;
 std::vector<Observer> g_observers;
+bool g_dispatching = false;
+
+void SweepRemovedObservers() {
+  g_observers.erase(std::remove_if(g_observers.begin(), g_observers.end(),
+                                   [](const Observer& o) { return o.callback == nullptr; }),
+                    g_observers.end());
+}
 bool g_quitPosted = false;
 int g_quitCode = 0;
 
@@ -172,9 +179,15 @@ void PumpSdlEvents() {
   if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) {
-    // Copy first: an observer may remove itself while being called.
-    const std::vector<Observer> observers = g_observers;
-    for (const Observer& observer : observers) observer.callback(event, observer.context);
+    // Observers removed while being called leave an empty slot, swept below,
+    // so the list never moves under the loop.
+    g_dispatching = true;
+    for (std::size_t i = 0; i < g_observers.size(); ++i) {
+      const Observer observer = g_observers[i];
+      if (observer.callback != nullptr) observer.callback(event, observer.context);
+    }
+    g_dispatching = false;
+    SweepRemovedObservers();
     Translate(event);
   }
 }
@@ -182,9 +195,10 @@ void PumpSdlEvents() {
 void AddSdlEventObserver(SdlEventObserver observer, void* context) { g_observers.push_back(Observer{observer, context}); }
 
 void RemoveSdlEventObserver(SdlEventObserver observer, void* context) {
-  g_observers.erase(std::remove_if(g_observers.begin(), g_observers.end(),
-                                   [&](const Observer& o) { return o.callback == observer && o.context == context; }),
-                    g_observers.end());
+  for (Observer& o : g_observers) {
+    if (o.callback == observer && o.context == context) o.callback = nullptr;
+  }
+  if (!g_dispatching) SweepRemovedObservers();
 }
 
 void DropMessagesFor(HWND window) {
