@@ -10,8 +10,8 @@
 #include "platform/d3d9/D3d9.h"
 #include "platform/d3d9/D3d9Automation.h"
 #include "platform/host/Headless.h"
+#include "platform/host/HeadlessDevice.h"
 #include "platform/win32/SdlBridge.h"
-#include "platform/win32/Windows.h"
 
 namespace {
 
@@ -27,43 +27,16 @@ struct QuadVertex {
 };
 
 // One headless window and device shared by the benchmarks.
-class Device {
- public:
-  Device() {
-    host::UseHeadlessDrivers();
-    platform::EnsureSdlVideo();
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = "BenchWindow";
-    RegisterClassExA(&windowClass);
-    window_ = CreateWindowExA(0, "BenchWindow", "bench", WS_CAPTION, 0, 0, 800, 600, nullptr, nullptr, nullptr,
-                              nullptr);
-    direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = 800;
-    parameters.BackBufferHeight = 600;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.SwapEffect = D3DSWAPEFFECT_COPY;
-    parameters.hDeviceWindow = window_;
-    parameters.Windowed = TRUE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-    parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                            &parameters, &device_);
-  }
-  IDirect3DDevice9* Get() const { return device_; }
-
- private:
-  HWND window_ = nullptr;
-  IDirect3D9* direct3d_ = nullptr;
-  IDirect3DDevice9* device_ = nullptr;
-};
-
 IDirect3DDevice9* SharedDevice() {
-  static Device device;
-  return device.Get();
+  // Video starts before the device exists, so the device is torn down
+  // before video shuts down at exit.
+  static const bool videoStarted = [] {
+    host::UseHeadlessDrivers();
+    return platform::EnsureSdlVideo();
+  }();
+  static host::HeadlessDevice device;
+  if (videoStarted && device.Device() == nullptr) device.Create(800, 600);
+  return device.Device();
 }
 
 void BM_DrawPrimitiveUpLine(benchmark::State& state) {

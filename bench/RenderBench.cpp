@@ -12,8 +12,7 @@
 #include "platform/d3d9/D3d9Automation.h"
 #include "platform/d3dx9/D3dxEffectAutomation.h"
 #include "platform/host/Headless.h"
-#include "platform/win32/SdlBridge.h"
-#include "platform/win32/Windows.h"
+#include "platform/host/HeadlessDevice.h"
 #include "render/RenderSystem.h"
 
 namespace {
@@ -35,27 +34,11 @@ class Scene {
  public:
   Scene() {
     host::UseHeadlessDrivers();
-    platform::EnsureSdlVideo();
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = "RenderBenchWindow";
-    RegisterClassExA(&windowClass);
-    HWND window = CreateWindowExA(0, "RenderBenchWindow", "bench", WS_CAPTION, 0, 0, 800, 600, nullptr, nullptr,
-                                  nullptr, nullptr);
-    IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-    parameters_.BackBufferWidth = 800;
-    parameters_.BackBufferHeight = 600;
-    parameters_.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters_.hDeviceWindow = window;
-    parameters_.Windowed = TRUE;
-    parameters_.EnableAutoDepthStencil = TRUE;
-    parameters_.AutoDepthStencilFormat = D3DFMT_D24S8;
-    direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                           &parameters_, &device_);
+    headless_.Create(800, 600);
+    device_ = headless_.Device();
     GetDisplayConfiguration().useShaders = true;
     GetDisplayConfiguration().highQuality = false;
-    renderer_.Init(false, &parameters_, device_, 800, 600, nullptr);
+    renderer_.Init(false, &headless_.Parameters(), device_, 800, 600, nullptr);
     const D3DXVECTOR3 eye(0, 0, -5);
     const D3DXVECTOR3 at(0, 0, 0);
     const D3DXVECTOR3 up(0, 1, 0);
@@ -133,7 +116,7 @@ class Scene {
     device_->SetIndices(ib);
   }
 
-  D3DPRESENT_PARAMETERS parameters_{};
+  host::HeadlessDevice headless_;
   IDirect3DDevice9* device_ = nullptr;
   RenderSystem renderer_;
   CameraView camera_;

@@ -174,29 +174,9 @@ TEST_F(RenderModeTest, TheFixedPipelineSwitchesLightingByMaterial) {
 class RenderTargetTest : public RenderModeTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(platform::EnsureSdlVideo());
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSEXA windowClass{};
-      windowClass.cbSize = sizeof(windowClass);
-      windowClass.lpfnWndProc = DefWindowProcA;
-      windowClass.lpszClassName = "RenderTargetTestWindow";
-      registered = RegisterClassExA(&windowClass) != 0;
-    }
-    window_ = CreateWindowExA(0, "RenderTargetTestWindow", "targets", WS_CAPTION, 0, 0, 1024, 768, nullptr, nullptr,
-                              nullptr, nullptr);
-    direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-    parameters_ = D3DPRESENT_PARAMETERS{};
-    parameters_.BackBufferWidth = 1024;
-    parameters_.BackBufferHeight = 768;
-    parameters_.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters_.hDeviceWindow = window_;
-    parameters_.Windowed = TRUE;
-    parameters_.EnableAutoDepthStencil = TRUE;
-    parameters_.AutoDepthStencilFormat = D3DFMT_D24S8;
-    ASSERT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                      &parameters_, &device_),
-              D3D_OK);
+    ASSERT_TRUE(headless_.Create(1024, 768));
+    device_ = headless_.Device();
+    parameters_ = headless_.Parameters();
     GetDisplayConfiguration().useShaders = true;
     GetDisplayConfiguration().highQuality = true;
     ASSERT_TRUE(renderer_.Init(false, &parameters_, device_, 1024, 768, &messages_));

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/HeadlessDevice.h"
 #include "platform/d3dx9/D3dxEffect.h"
 #include "platform/d3dx9/D3dxEffectAutomation.h"
 #include "platform/d3dx9/D3dxMath.h"
@@ -113,37 +114,13 @@ class ShaderTest : public ::testing::Test {
     if (declaration_ != nullptr) declaration_->Release();
     if (vertices_ != nullptr) vertices_->Release();
     if (indices_ != nullptr) indices_->Release();
-    if (device_ != nullptr) device_->Release();
-    if (direct3d_ != nullptr) direct3d_->Release();
-    if (window_ != nullptr) DestroyWindow(window_);
+    headless_.Destroy();
   }
 
   bool CreateDevice() {
-    if (!platform::EnsureSdlVideo()) return false;
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSEXA windowClass{};
-      windowClass.cbSize = sizeof(windowClass);
-      windowClass.lpfnWndProc = DefWindowProcA;
-      windowClass.lpszClassName = "ShaderTestWindow";
-      registered = RegisterClassExA(&windowClass) != 0;
-    }
-    window_ = CreateWindowExA(0, "ShaderTestWindow", "shader test", WS_CAPTION, 0, 0, kSize, kSize, nullptr, nullptr,
-                              nullptr, nullptr);
-    if (window_ == nullptr) return false;
-    direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = kSize;
-    parameters.BackBufferHeight = kSize;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_COPY;
-    parameters.hDeviceWindow = window_;
-    parameters.Windowed = TRUE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-    return direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                   &parameters, &device_) == D3D_OK;
+    if (!headless_.Create(kSize, kSize)) return false;
+    device_ = headless_.Device();
+    return true;
   }
 
   // A unit sphere: u runs with the longitude (rightwards on the side facing
@@ -376,8 +353,7 @@ class ShaderTest : public ::testing::Test {
     EXPECT_TRUE(d3dx::SavePngFile(path.c_str(), image, &error)) << error;
   }
 
-  HWND window_ = nullptr;
-  IDirect3D9* direct3d_ = nullptr;
+  host::HeadlessDevice headless_;
   IDirect3DDevice9* device_ = nullptr;
   IDirect3DVertexDeclaration9* declaration_ = nullptr;
   IDirect3DVertexBuffer9* vertices_ = nullptr;

@@ -2,6 +2,7 @@
 // A renderer on a headless device, for inspecting files with the game's own
 // texture and material loaders.
 
+#include "platform/host/HeadlessDevice.h"
 #include "render/RenderSystem.h"
 
 class HeadlessRenderer {
@@ -16,9 +17,6 @@ class HeadlessRenderer {
   RenderSystem& Renderer() { return renderer_; }
 
  private:
-  HWND window_ = nullptr;
-  IDirect3D9* direct3d_ = nullptr;
-  IDirect3DDevice9* device_ = nullptr;
-  D3DPRESENT_PARAMETERS parameters_{};
+  host::HeadlessDevice headless_;
   RenderSystem renderer_;
 };

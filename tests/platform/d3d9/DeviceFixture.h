@@ -9,6 +9,7 @@
 
 #include "platform/d3d9/D3d9.h"
 #include "platform/d3d9/D3d9Automation.h"
+#include "platform/host/HeadlessDevice.h"
 #include "platform/win32/SdlBridge.h"
 #include "platform/win32/Windows.h"
 
@@ -46,41 +47,16 @@ class DeviceTest : public ::testing::Test {
   void TearDown() override { DestroyDevice(); }
 
   bool CreateDevice(D3DFORMAT depthFormat) {
-    if (!platform::EnsureSdlVideo()) return false;
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSEXA windowClass{};
-      windowClass.cbSize = sizeof(windowClass);
-      windowClass.lpfnWndProc = DefWindowProcA;
-      windowClass.lpszClassName = "DeviceTestWindow";
-      registered = RegisterClassExA(&windowClass) != 0;
-    }
-    window_ = CreateWindowExA(0, "DeviceTestWindow", "device test", WS_CAPTION, 0, 0, kWidth, kHeight, nullptr,
-                              nullptr, nullptr, nullptr);
-    if (window_ == nullptr) return false;
-    direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = kWidth;
-    parameters.BackBufferHeight = kHeight;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_COPY;
-    parameters.hDeviceWindow = window_;
-    parameters.Windowed = TRUE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = depthFormat;
-    parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    parameters_ = parameters;
-    return direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                   &parameters_, &device_) == D3D_OK;
+    if (!headless_.Create(kWidth, kHeight, depthFormat)) return false;
+    window_ = headless_.Window();
+    device_ = headless_.Device();
+    parameters_ = headless_.Parameters();
+    return true;
   }
 
   void DestroyDevice() {
-    if (device_ != nullptr) device_->Release();
-    if (direct3d_ != nullptr) direct3d_->Release();
-    if (window_ != nullptr) DestroyWindow(window_);
+    headless_.Destroy();
     device_ = nullptr;
-    direct3d_ = nullptr;
     window_ = nullptr;
   }
 
@@ -104,8 +80,8 @@ class DeviceTest : public ::testing::Test {
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex)), D3D_OK);
   }
 
+  host::HeadlessDevice headless_;
   HWND window_ = nullptr;
-  IDirect3D9* direct3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
   D3DPRESENT_PARAMETERS parameters_{};
 };
