@@ -9,13 +9,17 @@ cd "$(dirname "$0")/.."
 
 build_dir=build
 sanitize=OFF
+bench=ON
 if [ "${GRAPPLE_SANITIZE:-0}" != "0" ]; then
   build_dir=build-sanitize
   sanitize=ON
+  # Benchmarks measure the normal build; the sanitizer build runs the tests.
+  bench=OFF
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRAPPLE_SANITIZE="$sanitize" >/dev/null
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRAPPLE_SANITIZE="$sanitize" \
+  -DGRAPPLE_BUILD_BENCH="$bench" >/dev/null
 cmake --build "$build_dir" -j "$jobs"
 
 # Tests never need a display or a sound card.
