@@ -6,3 +6,6 @@
 int InspectWave(const char* path);
 int InspectMaterial(const char* path);
 int InspectTexture(const char* path);
+int InspectMesh(const char* path);
+int InspectBones(const char* path);
+int InspectPoses(const char* path);

@@ -25,6 +25,9 @@ const Inspector kInspectors[] = {
     {".wav", InspectWave},
     {".udt", InspectMaterial},
     {".png", InspectTexture},
+    {".x", InspectMesh},
+    {".bone", InspectBones},
+    {".pose", InspectPoses},
 };
 
 const Inspector* Find(const char* path) {
