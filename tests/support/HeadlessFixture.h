@@ -10,6 +10,21 @@
 #include "platform/host/VirtualClock.h"
 #include "platform/win32/Automation.h"
 #include "platform/win32/SdlBridge.h"
+#include "platform/win32/Windows.h"
+
+// A shown window of a class with the given procedure (registered on first
+// use), or null.
+inline HWND CreateShownTestWindow(const char* className, WNDPROC procedure) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = procedure;
+  windowClass.lpszClassName = className;
+  RegisterClassExA(&windowClass);  // fails harmlessly once the class exists
+  HWND window = CreateWindowExA(0, className, className, WS_CAPTION, 10, 10, 320, 200, nullptr, nullptr, nullptr,
+                                nullptr);
+  if (window != nullptr) ShowWindow(window, SW_SHOW);
+  return window;
+}
 
 class HeadlessTest : public ::testing::Test {
  protected:

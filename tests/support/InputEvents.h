@@ -13,19 +13,8 @@ class FocusedWindowTest : public HeadlessTest {
  protected:
   void SetUp() override {
     HeadlessTest::SetUp();
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSEXA windowClass{};
-      windowClass.cbSize = sizeof(windowClass);
-      windowClass.lpfnWndProc = DefWindowProcA;
-      windowClass.lpszClassName = "InputTestWindow";
-      ASSERT_NE(RegisterClassExA(&windowClass), 0);
-      registered = true;
-    }
-    window_ = CreateWindowExA(0, "InputTestWindow", "input", WS_CAPTION, 0, 0, 320, 200, nullptr, nullptr, nullptr,
-                              nullptr);
+    window_ = CreateShownTestWindow("InputTestWindow", DefWindowProcA);
     ASSERT_NE(window_, nullptr);
-    ShowWindow(window_, SW_SHOW);
     ASSERT_EQ(GetForegroundWindow(), window_);
   }
   void TearDown() override {

@@ -25,19 +25,8 @@ class WindowMessagesTest : public HeadlessTest {
  protected:
   void SetUp() override {
     HeadlessTest::SetUp();
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSEXA windowClass{};
-      windowClass.cbSize = sizeof(windowClass);
-      windowClass.lpfnWndProc = RecordingProc;
-      windowClass.lpszClassName = "RecordingWindow";
-      ASSERT_NE(RegisterClassExA(&windowClass), 0);
-      registered = true;
-    }
-    window_ = CreateWindowExA(0, "RecordingWindow", "test", WS_CAPTION, 10, 10, 320, 200, nullptr, nullptr, nullptr,
-                              nullptr);
+    window_ = CreateShownTestWindow("RecordingWindow", RecordingProc);
     ASSERT_NE(window_, nullptr);
-    ShowWindow(window_, SW_SHOW);
     g_received.clear();
   }
   void TearDown() override {
