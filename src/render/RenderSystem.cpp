@@ -14,12 +14,6 @@ namespace {
 
 RenderSystem* g_renderer = nullptr;
 
-DWORD FloatBits(float value) {
-  DWORD bits = 0;
-  std::memcpy(&bits, &value, sizeof(bits));
-  return bits;
-}
-
 }  // namespace
 
 RenderSystem* GetRenderSystem() { return g_renderer; }
@@ -401,8 +395,8 @@ void RenderSystem::SetFog(float start, float end, D3DCOLOR colour) {
   device_->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
   device_->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_NONE);
   device_->SetRenderState(D3DRS_FOGCOLOR, colour);
-  device_->SetRenderState(D3DRS_FOGSTART, FloatBits(start));
-  device_->SetRenderState(D3DRS_FOGEND, FloatBits(end));
+  device_->SetRenderState(D3DRS_FOGSTART, FloatToRenderState(start));
+  device_->SetRenderState(D3DRS_FOGEND, FloatToRenderState(end));
   if (fixedPipeline_) return;
   materialEffect_->SetFloat(handles_.fogStart, start);
   // Every caller passes an end beyond the start; a degenerate range means no fog distance.

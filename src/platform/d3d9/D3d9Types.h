@@ -3,6 +3,8 @@
 // constructors, so they stay aggregates: brace-initialisable, zero-fillable
 // and copyable straight into vertex and constant buffers.
 
+#include <cstring>
+
 #include "platform/win32/WinTypes.h"
 
 struct D3DVECTOR {
@@ -67,3 +69,17 @@ struct D3DRECT {
   LONG x2;
   LONG y2;
 };
+
+// Float render states (fog start and end, depth bias, ...) travel as the
+// float's bits in a DWORD.
+inline DWORD FloatToRenderState(float value) {
+  DWORD bits = 0;
+  std::memcpy(&bits, &value, sizeof(bits));
+  return bits;
+}
+
+inline float RenderStateToFloat(DWORD bits) {
+  float value = 0.0f;
+  std::memcpy(&value, &bits, sizeof(value));
+  return value;
+}

@@ -10,18 +10,6 @@
 namespace d3d9 {
 namespace {
 
-DWORD FloatBits(float value) {
-  DWORD bits = 0;
-  std::memcpy(&bits, &value, sizeof(bits));
-  return bits;
-}
-
-float BitsFloat(DWORD bits) {
-  float value = 0.0f;
-  std::memcpy(&value, &bits, sizeof(value));
-  return value;
-}
-
 D3DMATRIX Identity() {
   D3DMATRIX m{};
   m._11 = m._22 = m._33 = m._44 = 1.0f;
@@ -247,8 +235,8 @@ void DeviceImpl::ResetStates() {
   rs[D3DRS_CULLMODE] = D3DCULL_CCW;
   rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
   rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-  rs[D3DRS_FOGEND] = FloatBits(1.0f);
-  rs[D3DRS_FOGDENSITY] = FloatBits(1.0f);
+  rs[D3DRS_FOGEND] = FloatToRenderState(1.0f);
+  rs[D3DRS_FOGDENSITY] = FloatToRenderState(1.0f);
   rs[D3DRS_STENCILFAIL] = D3DSTENCILOP_KEEP;
   rs[D3DRS_STENCILZFAIL] = D3DSTENCILOP_KEEP;
   rs[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
@@ -262,7 +250,7 @@ void DeviceImpl::ResetStates() {
   rs[D3DRS_LOCALVIEWER] = TRUE;
   rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
   rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-  rs[D3DRS_POINTSIZE] = FloatBits(1.0f);
+  rs[D3DRS_POINTSIZE] = FloatToRenderState(1.0f);
   rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
   rs[D3DRS_COLORWRITEENABLE] = 0xF;
   rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
@@ -432,8 +420,8 @@ void DeviceImpl::ApplyRenderStates() {
 
   // Depth bias is in depth-buffer units of [0, 1]; GL's offset units are
   // the smallest resolvable step of the buffer.
-  const float bias = BitsFloat(rs[D3DRS_DEPTHBIAS]);
-  const float slope = BitsFloat(rs[D3DRS_SLOPESCALEDEPTHBIAS]);
+  const float bias = RenderStateToFloat(rs[D3DRS_DEPTHBIAS]);
+  const float slope = RenderStateToFloat(rs[D3DRS_SLOPESCALEDEPTHBIAS]);
   const bool offset = bias != 0.0f || slope != 0.0f;
   state_.Enable(GL_POLYGON_OFFSET_FILL, offset);
   state_.Enable(GL_POLYGON_OFFSET_LINE, offset);
@@ -653,8 +641,8 @@ void DeviceImpl::UploadFixedFunctionUniforms(FixedFunctionProgram* p) {
     if (p->fogColor >= 0) glUniform4fv(p->fogColor, 1, value);
     colour(renderStates[D3DRS_TEXTUREFACTOR], value);
     if (p->textureFactor >= 0) glUniform4fv(p->textureFactor, 1, value);
-    const float start = BitsFloat(renderStates[D3DRS_FOGSTART]);
-    const float end = BitsFloat(renderStates[D3DRS_FOGEND]);
+    const float start = RenderStateToFloat(renderStates[D3DRS_FOGSTART]);
+    const float end = RenderStateToFloat(renderStates[D3DRS_FOGEND]);
     const float scale = end != start ? 1.0f / (end - start) : 0.0f;
     if (p->fog >= 0) glUniform3f(p->fog, start, end, scale);
     if (p->alphaRef >= 0) glUniform1i(p->alphaRef, static_cast<GLint>(renderStates[D3DRS_ALPHAREF] & 0xFF));

@@ -20,12 +20,6 @@ struct Rgba {
   int a;
 };
 
-inline DWORD FloatBits(float value) {
-  DWORD bits = 0;
-  std::memcpy(&bits, &value, sizeof(bits));
-  return bits;
-}
-
 // Pre-transformed vertex with colour and one texture coordinate (FVF 0x144).
 struct ScreenVertex {
   float x, y, z, rhw;

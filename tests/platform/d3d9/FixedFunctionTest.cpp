@@ -143,8 +143,8 @@ TEST_F(FixedFunctionTest, LinearFogRunsFromStartToEnd) {
   device_->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
   device_->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_NONE);
   device_->SetRenderState(D3DRS_FOGCOLOR, 0xFFFF0000);
-  device_->SetRenderState(D3DRS_FOGSTART, FloatBits(0.2f));
-  device_->SetRenderState(D3DRS_FOGEND, FloatBits(0.8f));
+  device_->SetRenderState(D3DRS_FOGSTART, FloatToRenderState(0.2f));
+  device_->SetRenderState(D3DRS_FOGEND, FloatToRenderState(0.8f));
   DrawColourQuad(-1, -1, 0, 1, 0.2f, 0xFFFFFFFF);  // at the start: no fog
   EXPECT_RGB_NEAR(Pixel(54, 24), 0, 0, 0, 1);
   DrawColourQuad(0, -1, 1, 1, 0.8f, 0xFFFFFFFF);   // at the end: all fog
@@ -191,7 +191,7 @@ TEST_F(FixedFunctionTest, DepthBiasPullsCoplanarSurfacesForward) {
   device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
   DrawColourQuad(-1, -1, 1, 1, 0.5f, 0xFFFF0000);  // same depth: fails LESS
   EXPECT_RGB_NEAR(Pixel(32, 24), 0, 255, 0, 0);
-  device_->SetRenderState(D3DRS_DEPTHBIAS, FloatBits(-0.0001f));
+  device_->SetRenderState(D3DRS_DEPTHBIAS, FloatToRenderState(-0.0001f));
   DrawColourQuad(-1, -1, 1, 1, 0.5f, 0xFFFF0000);
   EXPECT_RGB_NEAR(Pixel(32, 24), 255, 0, 0, 0);
 }
