@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/d3d9/D3d9Constants.h"
+#include "platform/d3d9/GlPrograms.h"
 #include "platform/d3d9/GlStateCache.h"
 #include "platform/d3d9/VertexAttributes.h"
 
@@ -120,24 +121,6 @@ const char* AlphaCompare(int func) {
     case D3DCMP_GREATEREQUAL: return "alpha8 >= u_alphaRef";
     default: return "true";
   }
-}
-
-unsigned CompileShader(unsigned type, const std::string& source, std::string* log) {
-  const unsigned shader = glCreateShader(type);
-  const char* text = source.c_str();
-  glShaderSource(shader, 1, &text, nullptr);
-  glCompileShader(shader);
-  GLint ok = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (ok != GL_TRUE) {
-    char buffer[4096];
-    GLsizei length = 0;
-    glGetShaderInfoLog(shader, sizeof(buffer), &length, buffer);
-    if (log != nullptr) log->assign(buffer, static_cast<std::size_t>(length));
-    glDeleteShader(shader);
-    return 0;
-  }
-  return shader;
 }
 
 }  // namespace
@@ -256,29 +239,12 @@ std::string FixedFunctionFragmentShader(const FixedFunctionKey& key) {
 }
 
 unsigned LinkProgram(const std::string& vertex, const std::string& fragment, std::string* log) {
-  const unsigned vs = CompileShader(GL_VERTEX_SHADER, vertex, log);
+  const unsigned vs = CompileGlShader(GL_VERTEX_SHADER, vertex, log);
   if (vs == 0) return 0;
-  const unsigned fs = CompileShader(GL_FRAGMENT_SHADER, fragment, log);
-  if (fs == 0) {
-    glDeleteShader(vs);
-    return 0;
-  }
-  const unsigned program = glCreateProgram();
-  glAttachShader(program, vs);
-  glAttachShader(program, fs);
-  glLinkProgram(program);
+  const unsigned fs = CompileGlShader(GL_FRAGMENT_SHADER, fragment, log);
+  const unsigned program = fs != 0 ? LinkGlProgram(vs, fs, log) : 0;
   glDeleteShader(vs);
-  glDeleteShader(fs);
-  GLint ok = GL_FALSE;
-  glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (ok != GL_TRUE) {
-    char buffer[4096];
-    GLsizei length = 0;
-    glGetProgramInfoLog(program, sizeof(buffer), &length, buffer);
-    if (log != nullptr) log->assign(buffer, static_cast<std::size_t>(length));
-    glDeleteProgram(program);
-    return 0;
-  }
+  if (fs != 0) glDeleteShader(fs);
   return program;
 }
 

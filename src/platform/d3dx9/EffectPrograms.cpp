@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/d3d9/DeviceImpl.h"
+#include "platform/d3d9/GlPrograms.h"
 #include "platform/d3dx9/EffectImpl.h"
 
 namespace d3dx {
@@ -26,40 +27,17 @@ GLenum GlTypeOf(fx::ParamType type) {
   return 0;
 }
 
-std::string ShaderLog(unsigned shader) {
-  GLint length = 0;
-  glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-  std::string log(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) glGetShaderInfoLog(shader, length, nullptr, &log[0]);
-  while (!log.empty() && (log.back() == '\0' || log.back() == '\n')) log.pop_back();
-  return log;
-}
-
-std::string ProgramLog(unsigned program) {
-  GLint length = 0;
-  glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-  std::string log(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) glGetProgramInfoLog(program, length, nullptr, &log[0]);
-  while (!log.empty() && (log.back() == '\0' || log.back() == '\n')) log.pop_back();
-  return log;
-}
-
 }  // namespace
 
 unsigned Effect::Shader(fx::Stage stage, const fx::ShaderRef& ref, std::string* log) {
   const std::string key = (stage == fx::Stage::Vertex ? "vertex " : "fragment ") + fx::DescribeRef(ref);
   const auto found = shaders_.find(key);
   if (found != shaders_.end()) return found->second;
-  const std::string text = fx::StageSource(source_, stage, ref);
-  const unsigned shader = glCreateShader(stage == fx::Stage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
-  const char* pointer = text.c_str();
-  glShaderSource(shader, 1, &pointer, nullptr);
-  glCompileShader(shader);
-  GLint ok = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (ok != GL_TRUE) {
-    *log = key + ":\n" + ShaderLog(shader);
-    glDeleteShader(shader);
+  std::string compilerLog;
+  const unsigned shader = d3d9::CompileGlShader(stage == fx::Stage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER,
+                                                fx::StageSource(source_, stage, ref), &compilerLog);
+  if (shader == 0) {
+    *log = key + ":\n" + compilerLog;
     return 0;
   }
   shaders_.emplace(key, shader);
@@ -81,18 +59,11 @@ bool Effect::Link(const Technique& technique, Pass& pass, int element, std::stri
     *error = where + log;
     return false;
   }
-  const unsigned gl = glCreateProgram();
-  glAttachShader(gl, vertex);
-  glAttachShader(gl, fragment);
-  glLinkProgram(gl);
-  glDetachShader(gl, vertex);
-  glDetachShader(gl, fragment);
-  GLint ok = GL_FALSE;
-  glGetProgramiv(gl, GL_LINK_STATUS, &ok);
-  if (ok != GL_TRUE) {
+  std::string linkerLog;
+  const unsigned gl = d3d9::LinkGlProgram(vertex, fragment, &linkerLog);
+  if (gl == 0) {
     *error = where + "link of vertex " + fx::DescribeRef(vertexRef) + " and fragment " +
-             fx::DescribeRef(decl.fragment) + ":\n" + ProgramLog(gl);
-    glDeleteProgram(gl);
+             fx::DescribeRef(decl.fragment) + ":\n" + linkerLog;
     return false;
   }
 
