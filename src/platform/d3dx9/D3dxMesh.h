@@ -71,6 +71,11 @@ class ID3DXBaseMesh : public D3dUnknown {
   // Three neighbour faces per face (0xFFFFFFFF: none) across edges whose end
   // points lie within epsilon of each other in every coordinate.
   HRESULT GenerateAdjacency(FLOAT epsilon, DWORD* adjacency);
+  // For every vertex the lowest-numbered vertex that is the same point of
+  // the surface: the corners at the two ends of an edge shared by adjacent
+  // faces are the same points, joined transitively. A vertex on no face
+  // represents itself. pointReps receives one DWORD per vertex.
+  HRESULT ConvertAdjacencyToPointReps(const DWORD* adjacency, DWORD* pointReps);
 
   // Layer-internal.
   DWORD IndexAt(DWORD i) const;
