@@ -16,7 +16,7 @@
 #include "platform/d3dx9/D3dxTexture.h"
 #include "platform/d3dx9/ImageCodec.h"
 #include "render/PathData.h"
-#include "render/RenderSystem.h"
+#include "render/AdvancedRenderSystem.h"
 
 class MessageLog : public MessageOutputInterface {
  public:
@@ -26,7 +26,7 @@ class MessageLog : public MessageOutputInterface {
 
 // The shader modes need effects only to draw; for loading, the device, the
 // mode and the default textures are all a renderer uses.
-class LoadingRenderer : public RenderSystem {
+class LoadingRenderer : public AdvancedRenderSystem {
  public:
   bool Attach(IDirect3DDevice9* device) {
     device_ = device;
