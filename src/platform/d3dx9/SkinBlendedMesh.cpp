@@ -133,13 +133,18 @@ HRESULT ID3DXSkinInfo::ConvertToBlendedMesh(ID3DXMesh* mesh, DWORD options, cons
   std::vector<ElementCopy> copies;
   if (!BlendedDeclaration(mesh->Declaration(), limit, &declaration, &copies)) return D3DERR_INVALIDCALL;
 
-  // Faces by input attribute (stable), packed into combinations; combination
-  // numbers only grow along this order, so it is also the output face order.
+  // Faces by input attribute, then by their (sorted) bone sets, so that faces
+  // on the same or neighbouring bones meet and share a combination whatever
+  // order the mesh's faces come in; then packed into combinations.
+  // Combination numbers only grow along this order, so it is also the output
+  // face order.
   const std::vector<DWORD>& attributes = mesh->Attributes();
   std::vector<DWORD> faceOrder(numFaces);
   std::iota(faceOrder.begin(), faceOrder.end(), 0u);
-  std::stable_sort(faceOrder.begin(), faceOrder.end(),
-                   [&](DWORD a, DWORD b) { return attributes[a] < attributes[b]; });
+  std::stable_sort(faceOrder.begin(), faceOrder.end(), [&](DWORD a, DWORD b) {
+    if (attributes[a] != attributes[b]) return attributes[a] < attributes[b];
+    return faceBones[a] < faceBones[b];
+  });
   std::vector<DWORD> faceCombination(numFaces);
   const std::vector<Combination> combinations =
       PackCombinations(faceOrder, attributes, faceBones, limit, &faceCombination);
