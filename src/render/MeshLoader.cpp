@@ -10,6 +10,7 @@
 #include "render/AdvancedRenderSystem.h"
 #include "render/PathData.h"
 #include "render/TangentRepair.h"
+#include "render/VertexDataAccessor.h"
 
 namespace {
 
@@ -44,7 +45,6 @@ struct DeclarationFacts {
   bool hasNormal = false;
   bool hasTangent = false;
   bool hasSecondTexcoord = false;
-  int positionOffset = -1;
 };
 
 DeclarationFacts InspectDeclaration(ID3DXMesh* mesh) {
@@ -55,9 +55,6 @@ DeclarationFacts InspectDeclaration(ID3DXMesh* mesh) {
     if (e->Usage == D3DDECLUSAGE_NORMAL) facts.hasNormal = true;
     if (e->Usage == D3DDECLUSAGE_TANGENT) facts.hasTangent = true;
     if (e->Usage == D3DDECLUSAGE_TEXCOORD && e->UsageIndex == 1) facts.hasSecondTexcoord = true;
-    if (e->Usage == D3DDECLUSAGE_POSITION && e->UsageIndex == 0 && e->Type == D3DDECLTYPE_FLOAT3) {
-      facts.positionOffset = e->Offset;
-    }
   }
   return facts;
 }
@@ -151,18 +148,21 @@ void Optimize(MessageOutputInterface* messages, ID3DXMesh* mesh, BoneFile* bones
   ReleaseCom(remap);
 }
 
-float ComputeBoundingRadius(ID3DXMesh* mesh, int positionOffset) {
-  if (positionOffset < 0) return 0.0f;
+// The largest distance of a vertex position from the mesh's origin.
+float ComputeBoundingRadius(ID3DXMesh* mesh) {
+  D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE];
   void* data = nullptr;
-  if (FAILED(mesh->LockVertexBuffer(D3DLOCK_READONLY, &data))) return 0.0f;
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  const std::size_t stride = mesh->GetNumBytesPerVertex();
+  if (FAILED(mesh->GetDeclaration(declaration)) || FAILED(mesh->LockVertexBuffer(D3DLOCK_READONLY, &data))) {
+    return 0.0f;
+  }
+  VertexDataAccessor vertices(declaration, data);
   float largest = 0.0f;
-  for (DWORD i = 0; i < mesh->GetNumVertices(); ++i) {
-    D3DXVECTOR3 position;
-    std::memcpy(&position, bytes + i * stride + static_cast<std::size_t>(positionOffset), sizeof(position));
-    const float length = D3DXVec3Length(&position);
-    if (length > largest) largest = length;
+  if (vertices.Analyze(0, D3DDECLUSAGE_POSITION)) {
+    for (DWORD i = 0; i < mesh->GetNumVertices(); ++i) {
+      const D3DXVECTOR3 position = vertices.Vector3(0, i);
+      const float length = D3DXVec3Length(&position);
+      if (length > largest) largest = length;
+    }
   }
   mesh->UnlockVertexBuffer();
   return largest;
@@ -224,12 +224,9 @@ bool PrepareMesh(MessageOutputInterface* messages, MeshData* record, BoneFile* b
     }
   }
 
-  DeclarationFacts facts = InspectDeclaration(mesh);
+  const DeclarationFacts facts = InspectDeclaration(mesh);
   const bool hasTangent = facts.hasTangent || !tangentWanted;
-  if (!facts.hasNormal || !hasTangent) {
-    if (!AddVectors(messages, &mesh, facts, tangentWanted, bones)) return fail();
-    facts = InspectDeclaration(mesh);
-  }
+  if ((!facts.hasNormal || !hasTangent) && !AddVectors(messages, &mesh, facts, tangentWanted, bones)) return fail();
   if (mesh->GetNumVertices() > kMaxVertices) {
     Say(messages, "Too many vertices");  // the tangent frame split vertices past the index range
     return fail();
@@ -243,7 +240,7 @@ bool PrepareMesh(MessageOutputInterface* messages, MeshData* record, BoneFile* b
     }
   }
   Optimize(messages, mesh, bones);
-  record->boundingRadius = ComputeBoundingRadius(mesh, facts.positionOffset);
+  record->boundingRadius = ComputeBoundingRadius(mesh);
 
   record->numMaterials = loadMaterials ? numMaterials : 0;
   if (loadMaterials && numMaterials > 0) LoadMaterials(messages, record, materialBuffer, path);

@@ -11,6 +11,7 @@
 #include "render/AdvancedRenderSystem.h"
 #include "render/RendererFixture.h"
 #include "render/TangentRepair.h"
+#include "render/VertexDataAccessor.h"
 #include "render/XFileText.h"
 
 namespace {
@@ -230,6 +231,25 @@ TEST_F(MeshLoaderTest, DrawingIssuesOneDrawPerSubset) {
   mesh->Draw(&renderer_);
   device_->EndScene();
   EXPECT_EQ(d3d9::GetStatistics(device_).drawCalls, 2u);
+}
+
+TEST(VertexDataAccessorTest, SlotsFindTheLastElementOfUsageIndexZero) {
+  const D3DVERTEXELEMENT9 declaration[] = {
+      {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+      {0, 12, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 1},
+      {0, 20, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+      {0, 28, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+      D3DDECL_END()};
+  const float vertices[2][10] = {{0, 0, 0, 9, 9, 0.25f, 0.5f, 1, 2, 3}, {0, 0, 0, 9, 9, 0.75f, 1, 4, 5, 6}};
+  VertexDataAccessor accessor(declaration, vertices);
+  ASSERT_TRUE(accessor.Analyze(0, D3DDECLUSAGE_POSITION));
+  ASSERT_TRUE(accessor.Analyze(3, D3DDECLUSAGE_TEXCOORD));
+  EXPECT_FALSE(accessor.Analyze(4, D3DDECLUSAGE_NORMAL));
+  EXPECT_FALSE(accessor.Analyze(12, D3DDECLUSAGE_POSITION));
+  EXPECT_EQ(accessor.VertexSize(0), 40u);
+  EXPECT_EQ(accessor.Vector3(0, 1), D3DXVECTOR3(4, 5, 6));
+  EXPECT_EQ(accessor.Vector2(3, 1), D3DXVECTOR2(0.75f, 1));
+  EXPECT_EQ(accessor.Offset(4), -1);
 }
 
 }  // namespace
