@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "platform/d3dx9/D3dxMesh.h"
+#include "platform/d3dx9/VertexUnion.h"
 
 namespace {
 
@@ -29,25 +30,14 @@ std::vector<DWORD> PointRepresentatives(const std::uint8_t* vertices, DWORD coun
     std::memcpy(keys[v].data(), positions[v].data(), 12);
     for (std::uint32_t& k : keys[v]) k = (k & 0x80000000u) ? ~k : k | 0x80000000u;
   }
-  std::vector<DWORD> parent(count);
-  std::iota(parent.begin(), parent.end(), 0u);
-  auto find = [&](DWORD v) {
-    while (parent[v] != v) v = parent[v] = parent[parent[v]];
-    return v;
-  };
-  auto join = [&](DWORD a, DWORD b) {
-    a = find(a);
-    b = find(b);
-    if (a < b) parent[b] = a;
-    if (b < a) parent[a] = b;
-  };
+  d3dx::VertexUnion points(count);
   std::vector<DWORD> order(count);
   std::iota(order.begin(), order.end(), 0u);
   std::sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return keys[a] < keys[b]; });
   std::vector<DWORD> unique;
   for (std::size_t i = 0; i < count; ++i) {
     if (i > 0 && keys[order[i]] == keys[order[i - 1]]) {
-      join(order[i], order[i - 1]);
+      points.Join(order[i], order[i - 1]);
     } else {
       unique.push_back(order[i]);
     }
@@ -58,12 +48,12 @@ std::vector<DWORD> PointRepresentatives(const std::uint8_t* vertices, DWORD coun
       for (std::size_t j = i + 1; j < unique.size(); ++j) {
         const std::array<float, 3>& b = positions[unique[j]];
         if (b[0] - a[0] > epsilon) break;
-        if (std::fabs(a[1] - b[1]) <= epsilon && std::fabs(a[2] - b[2]) <= epsilon) join(unique[i], unique[j]);
+        if (std::fabs(a[1] - b[1]) <= epsilon && std::fabs(a[2] - b[2]) <= epsilon) points.Join(unique[i], unique[j]);
       }
     }
   }
   std::vector<DWORD> representative(count);
-  for (DWORD v = 0; v < count; ++v) representative[v] = find(v);
+  for (DWORD v = 0; v < count; ++v) representative[v] = points.Find(v);
   return representative;
 }
 

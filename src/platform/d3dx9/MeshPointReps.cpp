@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/d3dx9/D3dxMesh.h"
+#include "platform/d3dx9/VertexUnion.h"
 #include "platform/d3dx9/MeshSplit.h"
 
 HRESULT ID3DXBaseMesh::ConvertAdjacencyToPointReps(const DWORD* adjacency, DWORD* pointReps) {
@@ -32,18 +33,7 @@ HRESULT ID3DXBaseMesh::ConvertAdjacencyToPointReps(const DWORD* adjacency, DWORD
     return std::isnan(sum) ? INFINITY : sum;
   };
 
-  std::vector<DWORD> parent(numVertices_);
-  std::iota(parent.begin(), parent.end(), 0u);
-  auto find = [&](DWORD v) {
-    while (parent[v] != v) v = parent[v] = parent[parent[v]];
-    return v;
-  };
-  auto join = [&](DWORD a, DWORD b) {
-    a = find(a);
-    b = find(b);
-    if (a < b) parent[b] = a;
-    if (b < a) parent[a] = b;
-  };
+  d3dx::VertexUnion points(numVertices_);
   for (DWORD f = 0; f < numFaces_; ++f) {
     for (DWORD k = 0; k < 3; ++k) {
       const DWORD g = adjacency[f * 3 + k];
@@ -64,10 +54,10 @@ HRESULT ID3DXBaseMesh::ConvertAdjacencyToPointReps(const DWORD* adjacency, DWORD
         }
       }
       if (best == 3) continue;  // one-sided adjacency: no edge to match
-      join(a, IndexAt(g * 3 + (best + 1) % 3));
-      join(b, IndexAt(g * 3 + best));
+      points.Join(a, IndexAt(g * 3 + (best + 1) % 3));
+      points.Join(b, IndexAt(g * 3 + best));
     }
   }
-  for (DWORD v = 0; v < numVertices_; ++v) pointReps[v] = find(v);
+  for (DWORD v = 0; v < numVertices_; ++v) pointReps[v] = points.Find(v);
   return D3D_OK;
 }
