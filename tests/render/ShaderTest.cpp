@@ -496,6 +496,22 @@ TEST_F(ShaderTest, NormalMapsTiltAlongTheTangentAndTheBinormal) {
   towardsV->Release();
 }
 
+TEST_F(ShaderTest, MeshesWithoutBinormalsTakeTheNormalCrossTheTangent) {
+  CreateEffect(10000);
+  SetScene();
+  IDirect3DTexture9* towardsV = MakeTexture(4, [](float, float) { return D3DXCOLOR(0.5f, 0.8f, 0.9f, 1.0f); });
+  effect_->SetTexture("g_TexNormal", towardsV);
+  SetLight(0, D3DXVECTOR3(0.0f, 1.0f, 0.3f), D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f));
+  const RenderTargetImage withBinormals = DrawSphere("T_Std_Mid");
+  // Loaded meshes have no binormal element: the attribute reads as zero.
+  SphereVertex* vertices = nullptr;
+  ASSERT_EQ(vertices_->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0), D3D_OK);
+  for (UINT i = 0; i < vertexCount_; ++i) std::fill(vertices[i].binormal, vertices[i].binormal + 3, 0.0f);
+  vertices_->Unlock();
+  EXPECT_LT(Difference(DrawSphere("T_Std_Mid"), withBinormals), 0.05f);
+  towardsV->Release();
+}
+
 TEST_F(ShaderTest, SkinningBlendsTheMatricesByTheVertexWeights) {
   CreateEffect(10003);
   SetScene();

@@ -141,6 +141,10 @@ void main() {
 #ifdef TANGENT
   vec3 tangent = vec3(0.0);
   vec3 binormal = vec3(0.0);
+  // Loaded meshes carry normals and tangents only: their binormal (+v) is
+  // the normal crossed with the tangent, as texture coordinates are never
+  // mirrored on them.
+  vec3 modelBinormal = dot(a_binormal, a_binormal) > 1e-8 ? a_binormal : cross(a_normal, a_tangent);
 #endif
   for (int i = 0; i <= BLEND; ++i) {
     world += weights[i] * (g_MatWorld[i] * position);
@@ -150,7 +154,7 @@ void main() {
 #endif
 #ifdef TANGENT
     tangent += weights[i] * (mat3(g_MatWorld[i]) * a_tangent);
-    binormal += weights[i] * (mat3(g_MatWorld[i]) * a_binormal);
+    binormal += weights[i] * (mat3(g_MatWorld[i]) * modelBinormal);
 #endif
   }
 
