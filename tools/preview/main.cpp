@@ -273,13 +273,14 @@ bool LevelSheet(Preview& preview, const std::string& path) {
     D3DXVECTOR3 eye, target;
     const char* caption;
   };
+  // The arena's ground lies at y 110; a fighter's eyes about 25 above it.
   const View views[] = {
       {{0.0f, radius * 1.6f, -radius * 0.35f}, {0, 0, 0}, "from above"},
-      {{-260.0f, 60.0f, -240.0f}, {40.0f, 20.0f, 40.0f}, "south-west, high"},
-      {{0.0f, 22.0f, -150.0f}, {0.0f, 18.0f, 100.0f}, "player height, north"},
-      {{150.0f, 22.0f, 60.0f}, {-100.0f, 18.0f, -20.0f}, "player height, west"},
-      {{-120.0f, 22.0f, 140.0f}, {100.0f, 40.0f, -80.0f}, "player height, south-east"},
-      {{150.0f, 130.0f, -200.0f}, {150.0f, 90.0f, -80.0f}, "crate platform"}};
+      {{-250.0f, 260.0f, -250.0f}, {40.0f, 110.0f, 40.0f}, "south-west, high"},
+      {{0.0f, 135.0f, -180.0f}, {0.0f, 130.0f, 100.0f}, "player height, north"},
+      {{200.0f, 135.0f, 60.0f}, {-100.0f, 140.0f, 20.0f}, "player height, west"},
+      {{-150.0f, 175.0f, 120.0f}, {120.0f, 130.0f, -80.0f}, "terrace, south-east"},
+      {{40.0f, 320.0f, -230.0f}, {150.0f, 270.0f, -80.0f}, "crate tower"}};
   Sheet sheet(3, 2);
   for (const View& view : views) {
     preview.Look(view.eye, view.target, 1.0f, 3000.0f);
