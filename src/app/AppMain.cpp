@@ -50,10 +50,14 @@ bool AppMain::Init() {
 
   menuVisible_ = false;
   debugDrawOn_ = false;
+  InitPhysics();
   return true;
 }
 
 void AppMain::Exit() {
+  // The step the last frame started ends before anything is taken down.
+  physics_.FinishStep();
+  ReleasePhysics();
   ReleaseSound();
   input_.ReleaseDevices();
   renderer_.Uninit();

@@ -12,6 +12,7 @@
 #include "frame/PerformanceMarker.h"
 #include "frame/ProfilerView.h"
 #include "input/InputSystem.h"
+#include "physics/PhysicsManager.h"
 #include "render/AdvancedRenderSystem.h"
 #include "sound/SoundSystem.h"
 
@@ -59,6 +60,7 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   const InputSystem& GetInput() const { return input_; }
   // The sound system while the application holds it, else null.
   SoundSystem* GetSound() const { return sound_; }
+  PhysicsManager& GetPhysics() { return physics_; }
   // The command word of the player's keys in the last game step.
   std::uint32_t GetPlayerCommand() const { return playerCommand_; }
 
@@ -78,10 +80,14 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   void InitInput();
   void InitSound();
   void ReleaseSound();
+  // The world and its step timing (AppMainPhysics.cpp).
+  void InitPhysics();
+  void ReleasePhysics();
 
   AdvancedRenderSystem renderer_;
   InputSystem input_;
   SoundSystem* sound_ = nullptr;  // the process-wide instance, held from Init to Exit
+  PhysicsManager physics_;
   std::uint32_t playerCommand_ = 0;
   bool menuVisible_ = false;
   bool debugDrawOn_ = false;

@@ -17,6 +17,7 @@ void AppMain::Frame() {
   if (IsKeyPressed(VK_ESCAPE)) SetQuitRequested(true);
 
   // Join the step started last frame; the marker spans the frame boundary.
+  physics_.FinishStep();
   if (profiler_.IsInProgress(kProfilePhysics)) profiler_.End(kProfilePhysics);
 
   const bool step = DecideStep();
@@ -26,7 +27,12 @@ void AppMain::Frame() {
   UpdateView();
   profiler_.End(kProfileUpdate);
 
-  if (step) profiler_.Begin(kProfilePhysics);
+  // The world belongs to the worker until the next frame's join; drawing
+  // uses only what the update copied out of it.
+  if (step) {
+    profiler_.Begin(kProfilePhysics);
+    physics_.StartStep();
+  }
 
   profiler_.Begin(kProfileDraw);
   Draw();
@@ -44,6 +50,7 @@ void AppMain::Update() {
   // The player's controls; the command word goes to the player once there is one.
   playerCommand_ = PlayerCommandWord(ReadPlayerKeys(input_));
   if (sound_ != nullptr) sound_->Update();
+  physics_.GetStatistics(physicsText_);
 }
 
 void AppMain::UpdateView() {

@@ -1,0 +1,98 @@
+// The physics world in the application's frame: one step per stepped frame
+// on the worker, none while paused, the statistics line, the join at exit.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/AppMain.h"
+#include "btBulletDynamicsCommon.h"
+#include "support/HeadlessFixture.h"
+#include "support/ScriptedApp.h"
+
+namespace {
+
+using TestApp = ScriptedApp<AppMain>;
+
+class AppMainPhysicsTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    AppMain::SetPaused(false);
+  }
+};
+
+// Height after n steps of 1/60 s from rest under the game's gravity.
+float FallenHeight(float start, int n) {
+  const float dt = 1.0f / 60.0f;
+  return start - 39.24f * dt * dt * static_cast<float>(n * (n + 1)) / 2.0f;
+}
+
+TEST_F(AppMainPhysicsTest, TheWorldStepsOncePerSteppedFrameAndStandsStillWhilePaused) {
+  TestApp app;
+  app.maxFrames = 30;
+  PeBodySource* source = nullptr;
+  BodyHandle* ball = nullptr;
+  std::vector<float> heights;
+  std::vector<bool> inFlight;
+  std::vector<std::string> statistics;
+  app.afterFrame = [&](TestApp& self) {
+    PhysicsManager* physics = GetPhysicsManager();
+    ASSERT_EQ(physics, &self.GetPhysics());
+    inFlight.push_back(physics->IsStepInFlight());
+    // The test looks at the world between frames: it joins the step first,
+    // and the next frame's join then returns at once.
+    physics->FinishStep();
+    statistics.push_back(self.GetPhysicsText());
+    if (self.frames == 0) {
+      ASSERT_TRUE(physics->CreateSphere(&source, 1.0f, 0.0f, 1.0f, 1.0f));
+      D3DXMATRIX start;
+      ASSERT_TRUE(physics->AddBody(*D3DXMatrixTranslation(&start, 0.0f, 1000.0f, 0.0f), source, &ball));
+    }
+    heights.push_back(ball->body->getWorldTransform().getOrigin().y());
+    if (self.frames == self.maxFrames - 1) {
+      physics->RemoveBody(ball);
+      physics->DestroySource(source);
+    }
+  };
+  app.script.KeyTap(10, VK_F8);  // frames 10 to 19 are paused
+  app.script.KeyTap(20, VK_F8);
+  ASSERT_TRUE(app.Run(nullptr, 60.0f));
+
+  ASSERT_EQ(heights.size(), 30u);
+  EXPECT_EQ(heights[0], 1000.0f);
+  EXPECT_NEAR(heights[9], FallenHeight(1000.0f, 9), 1e-3f);
+  for (int frame = 10; frame < 20; ++frame) {
+    EXPECT_EQ(heights[frame], heights[9]) << frame;
+    EXPECT_FALSE(inFlight[frame]) << frame;
+  }
+  EXPECT_NEAR(heights[29], FallenHeight(1000.0f, 19), 1e-3f);
+  EXPECT_TRUE(inFlight[0]);
+  EXPECT_TRUE(inFlight[29]);
+
+  EXPECT_EQ(statistics[0], "CollisionObjs:0 (Sleep:0 Static:0) / Constraints:0");
+  EXPECT_EQ(statistics[1], "CollisionObjs:1 (Sleep:0 Static:0) / Constraints:0");
+  // Exit joined the last step and released the world.
+  EXPECT_FALSE(app.GetPhysics().IsStepInFlight());
+  EXPECT_FALSE(app.GetPhysics().IsInitialized());
+  EXPECT_EQ(GetPhysicsManager(), nullptr);
+}
+
+TEST_F(AppMainPhysicsTest, InitGivesTheWorldTheGamesStepAndGravity) {
+  TestApp app;
+  app.maxFrames = 1;
+  app.afterFrame = [](TestApp& self) {
+    PhysicsManager& physics = self.GetPhysics();
+    EXPECT_TRUE(physics.IsInitialized());
+    EXPECT_EQ(physics.GetTimeStep(), 1.0f / 60.0f);
+    EXPECT_EQ(physics.GetFixedTimeStep(), 1.0f / 60.0f);
+    EXPECT_EQ(physics.GetStepsPerSecond(), 59.999996f);
+    EXPECT_EQ(physics.GetMaxSubSteps(), 1);
+    EXPECT_FLOAT_EQ(physics.GetGravityMagnitude(), 39.24f);
+  };
+  ASSERT_TRUE(app.Run(nullptr, 60.0f));
+  EXPECT_TRUE(platform::TakeRecordedMessageBoxes().empty());
+}
+
+}  // namespace
