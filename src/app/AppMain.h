@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "character/CharacterManager.h"
+#include "character/CharacterObj.h"
 #include "frame/FwDX9.h"
 #include "frame/MessageOutputInterface.h"
 #include "frame/PerformanceMarker.h"
@@ -64,6 +66,15 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   // The command word of the player's keys in the last game step.
   std::uint32_t GetPlayerCommand() const { return playerCommand_; }
 
+  // Appends a character to the manager and to the application's own list
+  // (the order the player selection walks). The caller keeps ownership.
+  void AddCharacter(CharacterObj* character);
+  CharacterManager& GetCharacterManager() { return characterManager_; }
+  // The character the keys control, or null.
+  CharacterObj* GetPlayer() const { return player_; }
+  // The menu item "NPC Action": the opponents act at random while it is on.
+  void SetNpcAction(bool on) { npcAction_ = on; }
+
   // The process-wide pause flag toggled by F8.
   static bool IsPaused();
   static void SetPaused(bool paused);
@@ -73,6 +84,9 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   bool DecideStep();
   void Update();
   void UpdateView();
+  // Player selection and control, opponents, the manager's update and the
+  // player's ground (AppMainCharacters.cpp).
+  void UpdateCharacters();
   void Draw();
   void DrawDebugPass();
   void DrawOverlayPass();
@@ -89,6 +103,10 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   SoundSystem* sound_ = nullptr;  // the process-wide instance, held from Init to Exit
   PhysicsManager physics_;
   std::uint32_t playerCommand_ = 0;
+  CharacterManager characterManager_;
+  std::vector<CharacterObj*> characters_;  // the manager's order, for the player selection
+  CharacterObj* player_ = nullptr;
+  bool npcAction_ = true;
   bool menuVisible_ = false;
   bool debugDrawOn_ = false;
   PerformanceMarker profiler_;

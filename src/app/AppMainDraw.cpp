@@ -15,6 +15,8 @@ void AppMain::Draw() {
   device->BeginScene();
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
 
+  characterManager_.DrawAll();
+
   DrawDebugPass();
 
   device->SetRenderState(D3DRS_LIGHTING, TRUE);

@@ -47,8 +47,8 @@ bool AppMain::DecideStep() {
 void AppMain::Update() {
   ++stepCount_;
   input_.Update();
-  // The player's controls; the command word goes to the player once there is one.
   playerCommand_ = PlayerCommandWord(ReadPlayerKeys(input_));
+  UpdateCharacters();
   if (sound_ != nullptr) sound_->Update();
   physics_.GetStatistics(physicsText_);
 }

@@ -1,0 +1,44 @@
+// The characters in the game step: who the player is, the player's and the
+// opponents' commands, the manager's update, and the ground under the
+// player.
+
+#include <cstdio>
+
+#include "app/AppMain.h"
+#include "app/OpponentControl.h"
+#include "app/PlayerInput.h"
+#include "physics/PhysicsMaterial.h"
+
+void AppMain::AddCharacter(CharacterObj* character) {
+  characters_.push_back(character);
+  characterManager_.Add(character);
+}
+
+void AppMain::UpdateCharacters() {
+  // F1 and F2 move the player through the list; with none, the first one.
+  int playerIndex = -1;
+  for (std::size_t i = 0; i < characters_.size(); ++i) {
+    if (characters_[i] == player_) playerIndex = static_cast<int>(i);
+  }
+  playerIndex = SelectPlayer(playerIndex, static_cast<int>(characters_.size()), IsKeyPressed(VK_F1),
+                             IsKeyPressed(VK_F2));
+  player_ = playerIndex < 0 ? nullptr : characters_[static_cast<std::size_t>(playerIndex)];
+
+  if (player_ != nullptr) {
+    const float target = PlayerTurnTarget(input_.IsHeld(DIK_LEFT), input_.IsHeld(DIK_RIGHT));
+    player_->turnRate = SmoothPlayerTurn(player_->turnRate, target);
+    player_->commands = playerCommand_;
+  }
+  if (npcAction_) {
+    for (CharacterObj* character : characters_) {
+      if (character != player_) ApplyOpponentRandomAction(&character->commands, &character->turnRate);
+    }
+  }
+
+  characterManager_.UpdateAll();
+
+  if (player_ != nullptr) {
+    const PhysicsMaterial* ground = GetPhysicsMaterial(player_->groundMaterial);
+    std::snprintf(landText_, sizeof(landText_), "Land:%s", ground != nullptr ? ground->name : "");
+  }
+}
