@@ -7,8 +7,6 @@
 // to --out (default "."): props.png, fighter_front.png, fighter_side.png,
 // level.png.
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +23,7 @@
 #include "platform/host/Headless.h"
 #include "platform/host/HeadlessDevice.h"
 #include "render/AdvancedRenderSystem.h"
+#include "tools/common/SceneTool.h"
 
 namespace {
 
@@ -80,10 +79,7 @@ class Preview {
     GetDisplayConfiguration().highQuality = false;
     if (!renderer_.Init(!shaders, &headless_.Parameters(), device_, kTile, kTile, &messages_)) return false;
     D3DXCreateFontA(device_, 16, 0, 700, 1, FALSE, 0, 0, 0, 0, "Arial", &font_);
-    // The scene's lights.
-    renderer_.SetAmbient(D3DXCOLOR(0.25f, 0.3f, 0.4f, 1.0f), D3DXCOLOR(0.15f, 0.3f, 0.15f, 1.0f));
-    renderer_.SetDirectionalLight(0, D3DXVECTOR3(0.4f, -0.9f, 0.7f), D3DXCOLOR(0.9f, 0.85f, 0.8f, 1.0f));
-    renderer_.SetDirectionalLight(1, D3DXVECTOR3(-0.6f, -0.2f, -0.5f), D3DXCOLOR(0.5f, 0.5f, 0.5f, 1.0f));
+    SetSceneLights(renderer_);
     return true;
   }
 
@@ -312,13 +308,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  char cwd[4096];
-  if (getcwd(cwd, sizeof(cwd)) == nullptr) return 1;
-  if (out.empty() || out[0] != '/') out = std::string(cwd) + "/" + out;
-  if (chdir(root.c_str()) != 0) {
-    std::fprintf(stderr, "preview: cannot enter %s\n", root.c_str());
-    return 1;
-  }
+  if (!EnterDataRoot("preview", root, &out)) return 1;
 
   Preview preview;
   if (!preview.Start(shaders)) {

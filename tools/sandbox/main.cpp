@@ -6,8 +6,6 @@
 //
 //   sandbox [--root DIR] [--out PREFIX] [--frames N] [--every K]
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +26,7 @@
 #include "platform/host/HeadlessDevice.h"
 #include "platform/win32/CrtRandom.h"
 #include "render/AdvancedRenderSystem.h"
+#include "tools/common/SceneTool.h"
 
 namespace {
 
@@ -106,13 +105,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  char cwd[4096];
-  if (getcwd(cwd, sizeof(cwd)) == nullptr) return 1;
-  if (out.empty() || out[0] != '/') out = std::string(cwd) + "/" + out;
-  if (chdir(root.c_str()) != 0) {
-    std::fprintf(stderr, "sandbox: cannot enter %s\n", root.c_str());
-    return 1;
-  }
+  if (!EnterDataRoot("sandbox", root, &out)) return 1;
 
   host::UseHeadlessDrivers();
   crt::srand(7);
@@ -124,9 +117,7 @@ int main(int argc, char** argv) {
   PrintedMessages messages;
   AdvancedRenderSystem renderer;
   if (!renderer.Init(false, &headless.Parameters(), device, kWidth, kHeight, &messages)) return 1;
-  renderer.SetAmbient(D3DXCOLOR(0.25f, 0.3f, 0.4f, 1.0f), D3DXCOLOR(0.15f, 0.3f, 0.15f, 1.0f));
-  renderer.SetDirectionalLight(0, D3DXVECTOR3(0.4f, -0.9f, 0.7f), D3DXCOLOR(0.9f, 0.85f, 0.8f, 1.0f));
-  renderer.SetDirectionalLight(1, D3DXVECTOR3(-0.6f, -0.2f, -0.5f), D3DXCOLOR(0.5f, 0.5f, 0.5f, 1.0f));
+  SetSceneLights(renderer);
 
   PhysicsManager physics;
   if (!physics.Init()) return 1;
