@@ -34,6 +34,12 @@ void ScriptedInput::KeyTap(int frame, int virtualKey) {
 }
 void ScriptedInput::ButtonDown(int frame, int virtualKey) { Add(frame, Kind::ButtonDown, virtualKey); }
 void ScriptedInput::ButtonUp(int frame, int virtualKey) { Add(frame, Kind::ButtonUp, virtualKey); }
+void ScriptedInput::DoubleClick(int frame, int virtualKey) {
+  ButtonDown(frame, virtualKey);
+  ButtonUp(frame, virtualKey);
+  Add(frame, Kind::ButtonDown, virtualKey, 2);
+  ButtonUp(frame, virtualKey);
+}
 void ScriptedInput::MouseMove(int frame, int clientX, int clientY) { Add(frame, Kind::Motion, clientX, clientY); }
 void ScriptedInput::Wheel(int frame, int delta) { Add(frame, Kind::Wheel, delta); }
 void ScriptedInput::FocusLost(int frame) { Add(frame, Kind::FocusLost); }
@@ -74,7 +80,7 @@ void ScriptedInput::Deliver(int frame) {
         event.button.windowID = windowId;
         event.button.button = SdlButton(e.a);
         event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
+        event.button.clicks = static_cast<Uint8>(std::max(e.b, 1));
         event.button.x = x;
         event.button.y = y;
         break;

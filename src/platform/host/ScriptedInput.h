@@ -22,6 +22,9 @@ class ScriptedInput {
   void KeyTap(int frame, int virtualKey);
   void ButtonDown(int frame, int virtualKey);
   void ButtonUp(int frame, int virtualKey);
+  // Press, release, press again as the second click of a double click, and
+  // release, all in `frame` at the pointer's position.
+  void DoubleClick(int frame, int virtualKey);
   void MouseMove(int frame, int clientX, int clientY);
   // Raw delta in 120ths of a notch; positive turns the wheel away from the user.
   void Wheel(int frame, int delta);

@@ -33,6 +33,11 @@ struct RecordedMessageBox {
 // Every message box shown since the last call, oldest first.
 std::vector<RecordedMessageBox> TakeRecordedMessageBoxes();
 
+// Replaces the work area that SystemParametersInfoA(SPI_GETWORKAREA)
+// reports, so placement can be tested on any display. Null restores the
+// display's own.
+void SetWorkAreaForTests(const RECT* workArea);
+
 // True when video runs without a display (SDL's offscreen or dummy driver):
 // message boxes are then printed instead of shown.
 bool IsHeadless();

@@ -24,6 +24,9 @@ struct Observer {
 std::deque<MSG> g_queue;
 std::vector<Observer> g_observers;
 bool g_dispatching = false;
+// The control that took a mouse button press gets the release too, wherever
+// it happens (the mouse capture of buttons and list boxes).
+HWND g_capture = nullptr;
 
 void SweepRemovedObservers() {
   g_observers.erase(std::remove_if(g_observers.begin(), g_observers.end(),
@@ -49,9 +52,24 @@ HWND TargetOf(Uint32 windowId) {
   return window != nullptr ? window : platform::FirstTopLevelWindow();
 }
 
-HWND KeyboardTarget(Uint32 windowId) {
+HWND ActiveWindow(Uint32 windowId) {
   HWND focus = GetForegroundWindow();
   return focus != nullptr ? focus : TargetOf(windowId);
+}
+
+// Keys go to the focused child control of the active window, if it has one.
+HWND KeyboardTarget(Uint32 windowId) { return platform::KeyboardReceiver(ActiveWindow(windowId)); }
+
+// A mouse message for a top-level window goes to the child control under the
+// pointer (or holding the capture), in that child's client coordinates.
+HWND MouseReceiver(HWND topLevel, int* x, int* y) {
+  HWND receiver = platform::IsLiveWindow(g_capture) ? g_capture : platform::ChildAt(topLevel, *x, *y);
+  if (receiver == nullptr || platform::TopLevelOf(receiver) != topLevel) return topLevel;
+  for (HWND w = receiver; w != topLevel; w = w->parent) {
+    *x -= w->rect.left;
+    *y -= w->rect.top;
+  }
+  return receiver;
 }
 
 void TranslateKey(const SDL_KeyboardEvent& key) {
@@ -91,11 +109,19 @@ void TranslateButton(const SDL_MouseButtonEvent& button) {
   HWND window = TargetOf(button.windowID);
   platform::RecordCursor(window, button.x, button.y);
   platform::RecordMouseButton(vk, down);
+  int x = button.x;
+  int y = button.y;
+  HWND receiver = MouseReceiver(window, &x, &y);
+  const bool control = receiver != window;
+  if (vk == VK_LBUTTON) g_capture = down && control ? receiver : nullptr;
   UINT message = 0;
   if (vk == VK_LBUTTON) message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
   if (vk == VK_RBUTTON) message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
   if (vk == VK_MBUTTON) message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-  if (message != 0) Post(window, message, platform::MouseKeyFlags(), PackPoint(button.x, button.y));
+  // The standard controls take double clicks; other window classes are
+  // registered without them and see a second press.
+  if (message == WM_LBUTTONDOWN && control && button.clicks >= 2) message = WM_LBUTTONDBLCLK;
+  if (message != 0) Post(receiver, message, platform::MouseKeyFlags(), PackPoint(x, y));
 }
 
 void TranslateWheel(const SDL_MouseWheelEvent& wheel) {
@@ -108,7 +134,7 @@ void TranslateWheel(const SDL_MouseWheelEvent& wheel) {
   POINT cursor{};
   GetCursorPos(&cursor);
   const WPARAM wParam = MAKELONG(static_cast<WORD>(platform::MouseKeyFlags()), static_cast<WORD>(static_cast<SHORT>(delta)));
-  Post(KeyboardTarget(wheel.windowID), WM_MOUSEWHEEL, wParam, PackPoint(cursor.x, cursor.y));
+  Post(ActiveWindow(wheel.windowID), WM_MOUSEWHEEL, wParam, PackPoint(cursor.x, cursor.y));
 }
 
 void TranslateWindowEvent(const SDL_WindowEvent& event) {
@@ -143,7 +169,10 @@ void Translate(const SDL_Event& event) {
     case SDL_MOUSEMOTION: {
       HWND window = TargetOf(event.motion.windowID);
       platform::RecordCursor(window, event.motion.x, event.motion.y);
-      Post(window, WM_MOUSEMOVE, platform::MouseKeyFlags(), PackPoint(event.motion.x, event.motion.y));
+      int x = event.motion.x;
+      int y = event.motion.y;
+      HWND receiver = MouseReceiver(window, &x, &y);
+      Post(receiver, WM_MOUSEMOVE, platform::MouseKeyFlags(), PackPoint(x, y));
       break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -202,6 +231,7 @@ void RemoveSdlEventObserver(SdlEventObserver observer, void* context) {
 }
 
 void DropMessagesFor(HWND window) {
+  if (g_capture == window) g_capture = nullptr;
   g_queue.erase(std::remove_if(g_queue.begin(), g_queue.end(), [window](const MSG& m) { return m.hwnd == window; }),
                 g_queue.end());
 }
@@ -223,6 +253,8 @@ BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
     if ((removeFlags & PM_REMOVE) != 0) g_quitPosted = false;
     return TRUE;
   }
+  // Controls are drawn once the queue holds nothing more for the caller.
+  platform::PaintInvalidatedWindows();
   return FALSE;
 }
 
@@ -263,6 +295,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_CLOSE) return SendMessageA(window, WM_CLOSE, 0, 0);
       return 0;
+    case WM_VKEYTOITEM:
+      return -1;  // the list box performs its own action for the key
     default:
       return 0;
   }

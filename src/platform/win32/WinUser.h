@@ -43,6 +43,7 @@ constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_SETFONT = 0x0030;
+constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_VKEYTOITEM = 0x002E;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
@@ -54,6 +55,7 @@ constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
@@ -77,6 +79,28 @@ constexpr DWORD WS_BORDER = 0x00800000;
 constexpr DWORD WS_VSCROLL = 0x00200000;
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 
+// Standard child controls: push buttons ("BUTTON") and list boxes
+// ("LISTBOX"). A child's control id is the HMENU argument of CreateWindowExA;
+// notifications reach the parent as WM_COMMAND with the id in the low word
+// of wParam, the notification code in the high word and the control in lParam.
+constexpr DWORD BS_PUSHBUTTON = 0x0000;
+constexpr DWORD LBS_NOTIFY = 0x0001;
+constexpr DWORD LBS_SORT = 0x0002;
+constexpr DWORD LBS_NOINTEGRALHEIGHT = 0x0100;
+constexpr DWORD LBS_WANTKEYBOARDINPUT = 0x0400;
+constexpr WORD BN_CLICKED = 0;
+constexpr WORD LBN_SELCHANGE = 1;
+constexpr WORD LBN_DBLCLK = 2;
+constexpr UINT LB_ADDSTRING = 0x0180;
+constexpr UINT LB_SETCURSEL = 0x0186;
+constexpr UINT LB_GETCURSEL = 0x0188;
+constexpr UINT LB_GETTEXT = 0x0189;
+constexpr UINT LB_GETTEXTLEN = 0x018A;
+constexpr UINT LB_GETCOUNT = 0x018B;
+constexpr UINT LB_GETTOPINDEX = 0x018E;
+constexpr UINT LB_GETITEMHEIGHT = 0x01A1;
+constexpr LRESULT LB_ERR = -1;
+
 // ShowWindow commands.
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
@@ -93,6 +117,10 @@ constexpr int SM_CYSCREEN = 1;
 constexpr int SM_CYCAPTION = 4;
 constexpr int SM_CXFIXEDFRAME = 7;
 constexpr int SM_CYFIXEDFRAME = 8;
+
+// System parameters: the work area is the primary display without the
+// desktop's panels.
+constexpr UINT SPI_GETWORKAREA = 0x0030;
 
 // Resource identifiers for the stock cursor, icons and brushes.
 inline LPCSTR MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(id)); }
@@ -184,6 +212,7 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HGDIOBJ GetStockObject(int object);
 int GetSystemMetrics(int index);
+BOOL SystemParametersInfoA(UINT action, UINT uiParam, LPVOID pvParam, UINT winIni);
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL DestroyWindow(HWND window);

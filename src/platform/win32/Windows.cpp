@@ -31,6 +31,8 @@ struct RegisteredClass {
 std::map<std::string, RegisteredClass, CaseInsensitiveLess> g_classes;
 std::vector<std::unique_ptr<HWND__>> g_windows;  // in creation order
 ATOM g_nextAtom = 0xC000;
+bool g_workAreaOverridden = false;
+RECT g_workAreaOverride{};
 
 // Stock objects are never drawn by this layer; distinct non-null handles
 // keep the call sites' checks meaningful.
@@ -117,6 +119,34 @@ std::vector<HWND> TopLevelWindows() {
   return result;
 }
 
+std::vector<HWND> ChildrenOf(HWND window) {
+  std::vector<HWND> result;
+  for (const auto& w : g_windows) {
+    if (w->parent == window) result.push_back(w.get());
+  }
+  return result;
+}
+
+HWND TopLevelOf(HWND window) {
+  while (window != nullptr && window->parent != nullptr) window = window->parent;
+  return window;
+}
+
+HWND ChildAt(HWND topLevel, int clientX, int clientY) {
+  // The newest child is on top, as children are drawn in creation order.
+  for (auto it = g_windows.rbegin(); it != g_windows.rend(); ++it) {
+    const HWND w = it->get();
+    if (w->parent != topLevel || (w->style & WS_VISIBLE) == 0) continue;
+    if (clientX >= w->rect.left && clientX < w->rect.right && clientY >= w->rect.top && clientY < w->rect.bottom) return w;
+  }
+  return nullptr;
+}
+
+void SetWorkAreaForTests(const RECT* workArea) {
+  g_workAreaOverridden = workArea != nullptr;
+  if (workArea != nullptr) g_workAreaOverride = *workArea;
+}
+
 HWND FirstTopLevelWindow() {
   for (const auto& w : g_windows) {
     if (w->parent == nullptr) return w.get();
@@ -147,12 +177,25 @@ HGDIOBJ GetStockObject(int object) {
 int GetSystemMetrics(int index) {
   if (index == SM_CXSCREEN || index == SM_CYSCREEN) {
     SDL_Rect bounds{};
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetDisplayBounds(0, &bounds) == 0) {
+    if (platform::EnsureSdlVideo() && SDL_GetDisplayBounds(0, &bounds) == 0) {
       return index == SM_CXSCREEN ? bounds.w : bounds.h;
     }
     return index == SM_CXSCREEN ? 1920 : 1080;
   }
   return 0;  // frames and captions belong to the window manager
+}
+
+BOOL SystemParametersInfoA(UINT action, UINT, LPVOID pvParam, UINT) {
+  if (action != SPI_GETWORKAREA || pvParam == nullptr) return FALSE;
+  RECT* area = static_cast<RECT*>(pvParam);
+  if (g_workAreaOverridden) {
+    *area = g_workAreaOverride;
+    return TRUE;
+  }
+  SDL_Rect bounds{0, 0, 1920, 1080};
+  if (platform::EnsureSdlVideo() && SDL_GetDisplayUsableBounds(0, &bounds) != 0) SDL_GetDisplayBounds(0, &bounds);
+  *area = RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+  return TRUE;
 }
 
 HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width, int height,
@@ -165,7 +208,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, 
   if (child && !platform::IsLiveWindow(parent)) return nullptr;
 
   auto window = std::make_unique<HWND__>();
-  window->proc = found != g_classes.end() ? found->second.proc : nullptr;
+  window->proc = found != g_classes.end() ? found->second.proc : platform::BuiltInControlProcedure(className);
   window->parent = child ? parent : nullptr;
   window->instance = instance;
   window->menu = menu;
@@ -200,6 +243,10 @@ BOOL DestroyWindow(HWND window) {
   }
   if (window->proc != nullptr) window->proc(window, WM_DESTROY, 0, 0);
   if (!platform::IsLiveWindow(window)) return TRUE;  // destroyed from its own WM_DESTROY
+  if (HWND top = platform::TopLevelOf(window); top != window) {
+    if (top->focusChild == window) top->focusChild = nullptr;
+    top->needsPaint = true;
+  }
   if (window->sdl != nullptr) SDL_DestroyWindow(window->sdl);
   platform::ForgetWindow(window);
   platform::DropMessagesFor(window);
@@ -218,7 +265,9 @@ BOOL ShowWindow(HWND window, int command) {
     return wasVisible;
   }
   window->style |= WS_VISIBLE;
+  platform::InvalidateControls(window);
   if (window->sdl != nullptr) {
+    platform::FocusFirstKeyboardChild(window);
     SDL_ShowWindow(window->sdl);
     SDL_RaiseWindow(window->sdl);
     // Without a display there is no window manager to hand out the keyboard
