@@ -3,6 +3,7 @@
 #include "app/AppMain.h"
 
 #include "frame/DisplayConfiguration.h"
+#include "frame/WinUtil.h"
 
 namespace {
 AppMain* g_app = nullptr;
@@ -51,12 +52,21 @@ bool AppMain::Init() {
   menuVisible_ = false;
   debugDrawOn_ = false;
   InitPhysics();
+  characterManager_.callback = this;
+  CharacterObj::shadowCameraPosition = &GetCamera().eye;
+
+  LoadScene(false);
+  CreateSceneObjects();
   return true;
 }
 
 void AppMain::Exit() {
+  WinUtil::WinGuiBase::DestroyAllWindows();
   // The step the last frame started ends before anything is taken down.
   physics_.FinishStep();
+  ResetScene();
+  UnloadScene();
+  if (CharacterObj::shadowCameraPosition == &GetCamera().eye) CharacterObj::shadowCameraPosition = nullptr;
   ReleasePhysics();
   ReleaseSound();
   input_.ReleaseDevices();
@@ -67,8 +77,8 @@ void AppMain::Exit() {
 void AppMain::OnDeviceLost() { renderer_.OnDeviceLost(); }
 
 void AppMain::OnDeviceReset() {
-  // A reset device starts from its own default states and transforms.
-  SetDefaultRenderStates();
+  // A reset device starts from its own default states, lights and fog.
+  LoadScene(true);
   UpdateProjection();
   renderer_.OnDeviceReset();
 }

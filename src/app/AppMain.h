@@ -15,10 +15,15 @@
 #include "frame/ProfilerView.h"
 #include "input/InputSystem.h"
 #include "physics/PhysicsManager.h"
+#include "app/SceneTypes.h"
 #include "render/AdvancedRenderSystem.h"
 #include "sound/SoundSystem.h"
 
-class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
+class AppMain : public FwDX9Template,
+                public FwDX9::D3dDeviceLostCallback,
+                public CharacterManager::CallbackObj,
+                public PhysicsManager::CallbackRayHit,
+                public PhysicsManager::CallbackImpact {
  public:
   // Collects the messages of one initialisation or load step.
   class MsgContainer : public MessageOutputInterface {
@@ -46,6 +51,31 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   void OnDeviceLost() override;
   void OnDeviceReset() override;
 
+  // What the fighters' actions do to the world (AppMainEvents.cpp).
+  bool StrikeRay(const D3DXVECTOR3& end, const D3DXVECTOR3& start, CharacterBase* attacker) override;
+  void SweepRay(const D3DXVECTOR3& end, const D3DXVECTOR3& start, CharacterBase* attacker) override;
+  void ThrowObject(const D3DXMATRIX& hand, const D3DXVECTOR3& velocity, CharacterBase* thrower) override;
+  void PlayHitSound(const D3DXVECTOR3& position, float strength) override;
+  void OnRayHit(const D3DXVECTOR3& point, const D3DXVECTOR4& normal,
+                const btCollisionWorld::LocalRayResult& result) override;
+  void OnImpact(const btCollisionObject* a, const btCollisionObject* b, const D3DXVECTOR3& point, float impulse,
+                btPersistentManifold* manifold) override;
+  // Flash, sound and the blast's push on every fighter and prop in reach
+  // and in sight of the position.
+  void Explode(const D3DXVECTOR3& position, float radius);
+
+  // The scene (AppMainScene.cpp). LoadScene always returns true: a missing
+  // file is reported and the scene goes on without it. afterReset reloads
+  // only what a device reset lost.
+  bool LoadScene(bool afterReset);
+  void UnloadScene();
+  void CreateSceneObjects();
+  void ResetScene();
+  SceneProp* SpawnProp(PropKind* kind, const D3DXVECTOR3& position);
+  CharacterObj* SpawnCharacter(const D3DXVECTOR3& position, float yaw, float scale);
+  void RemoveProp(SceneProp* prop);
+  void RemoveCharacter(CharacterObj* character);
+
   // Shows every collected message in its own "Error" box, oldest first, then
   // empties the container.
   void ShowErrors(MsgContainer& messages);
@@ -72,8 +102,22 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   CharacterManager& GetCharacterManager() { return characterManager_; }
   // The character the keys control, or null.
   CharacterObj* GetPlayer() const { return player_; }
-  // The menu item "NPC Action": the opponents act at random while it is on.
+  const std::vector<CharacterObj*>& GetCharacters() const { return characters_; }
+  const std::vector<SceneProp*>& GetProps() const { return props_; }
+  const std::vector<Bomb*>& GetBombs() const { return bombs_; }
+  PropKind& GetPropKind(int index) { return propKinds_[index]; }
+  const SceneResources& GetSceneResources() const { return scene_; }
+
+  // The menu's items until the menu itself exists: "NPC Action" (the
+  // opponents act at random; starts on), "FreeCamera" (the free camera
+  // instead of the follow camera), "DebugDraw", and the "Reset" action.
   void SetNpcAction(bool on) { npcAction_ = on; }
+  bool IsNpcAction() const { return npcAction_; }
+  void SetFreeCamera(bool on) { freeCamera_ = on; }
+  bool IsFreeCamera() const { return freeCamera_; }
+  void SetDebugDrawItem(bool on) { debugDrawItem_ = on; }
+  // Rebuilds the scene's initial population in the next view update.
+  void RequestReset() { resetRequested_ = true; }
 
   // The process-wide pause flag toggled by F8.
   static bool IsPaused();
@@ -84,12 +128,28 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   bool DecideStep();
   void Update();
   void UpdateView();
-  // Player selection and control, opponents, the manager's update and the
+  // Player selection and control, the opponents' random commands, and the
   // player's ground (AppMainCharacters.cpp).
-  void UpdateCharacters();
+  void ControlCharacters();
+  void UpdateLandText();
+  // The view: camera, menu items (AppMainView.cpp).
+  void FollowCamera(const D3DXVECTOR3& target);
+  void UpdateMenuItems();
+  // The game step's reactions (AppMainProps.cpp).
+  void UpdateHitReactions();
+  void UpdateBombs();
+  void UpdateProps();
+  // Q, W, E, R throw a prop from the camera; T drops a fighter ahead.
+  void SpawnFromKeys();
   void Draw();
+  void DrawProps();
   void DrawDebugPass();
   void DrawOverlayPass();
+  // The text overlay and the interim menu (AppMainOverlay.cpp).
+  void DrawOverlay();
+  void DrawOverlayLine(const char* text, int left, int top, bool rightAligned);
+  // Body sources of the level and the four prop kinds (AppMainScene.cpp).
+  void CreatePropKinds();
   // Input and sound start-up and shutdown (AppMainInputSound.cpp).
   void InitInput();
   void InitSound();
@@ -106,7 +166,17 @@ class AppMain : public FwDX9Template, public FwDX9::D3dDeviceLostCallback {
   CharacterManager characterManager_;
   std::vector<CharacterObj*> characters_;  // the manager's order, for the player selection
   CharacterObj* player_ = nullptr;
+  SceneResources scene_;
+  PropKind propKinds_[kPropKindCount];
+  std::vector<SceneProp*> props_;
+  std::vector<Bomb*> bombs_;
+  // The end and start of the sweep whose hits OnRayHit receives.
+  D3DXVECTOR3 sweepEnd_{0.0f, 0.0f, 0.0f};
+  D3DXVECTOR3 sweepStart_{0.0f, 0.0f, 0.0f};
   bool npcAction_ = true;
+  bool freeCamera_ = false;
+  bool debugDrawItem_ = false;
+  bool resetRequested_ = false;
   bool menuVisible_ = false;
   bool debugDrawOn_ = false;
   PerformanceMarker profiler_;

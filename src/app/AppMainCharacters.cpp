@@ -1,6 +1,5 @@
 // The characters in the game step: who the player is, the player's and the
-// opponents' commands, the manager's update, and the ground under the
-// player.
+// opponents' commands, and the ground under the player.
 
 #include <cstdio>
 
@@ -14,7 +13,7 @@ void AppMain::AddCharacter(CharacterObj* character) {
   characterManager_.Add(character);
 }
 
-void AppMain::UpdateCharacters() {
+void AppMain::ControlCharacters() {
   // F1 and F2 move the player through the list; with none, the first one.
   int playerIndex = -1;
   for (std::size_t i = 0; i < characters_.size(); ++i) {
@@ -35,8 +34,9 @@ void AppMain::UpdateCharacters() {
     }
   }
 
-  characterManager_.UpdateAll();
+}
 
+void AppMain::UpdateLandText() {
   if (player_ != nullptr) {
     const PhysicsMaterial* ground = GetPhysicsMaterial(player_->groundMaterial);
     std::snprintf(landText_, sizeof(landText_), "Land:%s", ground != nullptr ? ground->name : "");

@@ -3,7 +3,6 @@
 
 #include "app/AppMain.h"
 #include "frame/ImmediateVertices.h"
-#include "frame/ProfilerDraw.h"
 
 void AppMain::Draw() {
   IDirect3DDevice9* device = GetDevice();
@@ -16,6 +15,9 @@ void AppMain::Draw() {
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
 
   characterManager_.DrawAll();
+  DrawProps();
+  // The level's light map leaves stage 1 on in the fixed pipeline.
+  if (renderer_.IsFixedPipeline()) device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
 
   DrawDebugPass();
 
@@ -65,9 +67,5 @@ void AppMain::DrawOverlayPass() {
   IDirect3DDevice9* device = GetDevice();
   device->SetFVF(kScreenVertexFvf);
   device->SetTexture(0, nullptr);
-  if (menuVisible_) {
-    BuildProfilerView(profiler_, kProfilerNames, kProfileSectionCount, GetFrameInterval(), GetFontHeight(),
-                      &profilerView_);
-    DrawProfilerView(*this, profilerView_);
-  }
+  DrawOverlay();
 }

@@ -48,15 +48,14 @@ void AppMain::Update() {
   ++stepCount_;
   input_.Update();
   playerCommand_ = PlayerCommandWord(ReadPlayerKeys(input_));
-  UpdateCharacters();
+  ControlCharacters();
+  UpdateHitReactions();
+  SpawnFromKeys();
+  characterManager_.UpdateAll();
+  UpdateLandText();
+  UpdateBombs();
+  UpdateProps();
+  physics_.ReportImpacts(this);
   if (sound_ != nullptr) sound_->Update();
   physics_.GetStatistics(physicsText_);
-}
-
-void AppMain::UpdateView() {
-  // The free camera moves the view every frame until the menu offers the
-  // choice between it and the follow camera.
-  FreeCamera();
-  if (!renderer_.IsFixedPipeline()) renderer_.SetCameraPosition(GetCamera().eye);
-  if (IsKeyPressed(VK_F3)) menuVisible_ = !menuVisible_;
 }

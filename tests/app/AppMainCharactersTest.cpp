@@ -1,83 +1,60 @@
-// The characters in the application's game step: the first character
-// becomes the player, F1 moves on, the player's keys reach it and the
-// opponents act at random.
+// The characters in the application's game step: the scene's first fighter
+// is the player, F1 and F2 walk the list, the player's keys reach it and the
+// opponents act at random until "NPC Action" is switched off.
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
-#include "app/AppMain.h"
+#include "app/AppFixture.h"
 #include "character/CommandBits.h"
-#include "support/HeadlessFixture.h"
-#include "support/ScriptedApp.h"
 
 namespace {
 
-using TestApp = ScriptedApp<AppMain>;
-
-class AppMainCharactersTest : public HeadlessTest {
- protected:
-  void SetUp() override {
-    HeadlessTest::SetUp();
-    AppMain::SetPaused(false);
-  }
-};
+class AppMainCharactersTest : public AppTest {};
 
 TEST_F(AppMainCharactersTest, ThePlayerTakesTheKeysAndTheOthersActAtRandom) {
   TestApp app;
-  app.maxFrames = 16;
-  const std::string data = APP_TEST_DATA_DIR;
-  SkinData* body = nullptr;
-  std::vector<CharacterObj*> fighters;
-  std::vector<CharacterObj*> players;
+  app.maxFrames = 40;
+  std::vector<int> playerIndex;
   std::vector<std::uint32_t> playerCommands;
   std::vector<float> opponentTurns;
   app.afterFrame = [&](TestApp& self) {
-    self.GetPhysics().FinishStep();  // the fighters touch the world only between steps
-    if (self.frames == 0) {
-      ASSERT_TRUE(self.GetRenderer().LoadSkinMesh(&body, nullptr, (data + "/char/body.x").c_str(),
-                                                  (data + "/char/body.bone").c_str(),
-                                                  (data + "/char/body.pose").c_str()));
-      CharacterMeshSet meshes;
-      meshes.body = body;
-      for (int i = 0; i < 3; ++i) {
-        auto* fighter = new CharacterObj();
-        ASSERT_TRUE(fighter->Init(meshes, &self.GetRenderer(), nullptr, 3.0f,
-                                  D3DXVECTOR3(30.0f * static_cast<float>(i), 0.0f, 0.0f), 0.0f));
-        self.AddCharacter(fighter);
-        fighters.push_back(fighter);
-      }
-      return;
+    const auto& characters = self.GetCharacters();
+    int index = -1;
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+      if (characters[i] == self.GetPlayer()) index = static_cast<int>(i);
     }
-    players.push_back(self.GetPlayer());
+    playerIndex.push_back(index);
     playerCommands.push_back(self.GetPlayer()->commands);
-    opponentTurns.push_back(fighters[2]->turnRate);
-    if (self.frames == self.maxFrames - 1) {
-      for (CharacterObj* fighter : fighters) {
-        self.GetCharacterManager().Remove(self.GetCharacterManager().Find(fighter));
-        fighter->Release();
-        delete fighter;
-      }
-      self.GetRenderer().GetMeshPool().Release(body);
-    }
+    opponentTurns.push_back(characters[5]->turnRate);
+    if (self.frames == 24) self.SetNpcAction(false);
   };
   app.script.KeyDown(4, VK_UP);
   app.script.KeyUp(8, VK_UP);
   app.script.KeyTap(10, VK_F1);
+  app.script.KeyTap(12, VK_F1);
+  app.script.KeyTap(14, VK_F2);
+  app.script.KeyTap(16, VK_F2);
+  app.script.KeyTap(18, VK_F2);
   ASSERT_TRUE(app.Run(nullptr, 60.0f));
 
-  ASSERT_EQ(players.size(), 15u);
-  EXPECT_EQ(players[0], fighters[0]);  // nobody was the player: the first one is
-  EXPECT_EQ(players[8], fighters[0]);
-  EXPECT_EQ(players[9], fighters[1]);  // F1 in frame 10
+  ASSERT_EQ(playerIndex.size(), 40u);
+  EXPECT_EQ(playerIndex[9], 0);  // the scene makes its first fighter the player
+  EXPECT_EQ(playerIndex[10], 1);
+  EXPECT_EQ(playerIndex[12], 2);
+  EXPECT_EQ(playerIndex[14], 1);
+  EXPECT_EQ(playerIndex[16], 0);
+  EXPECT_EQ(playerIndex[18], 19);  // backwards past the first: the last of twenty
   EXPECT_EQ(playerCommands[2], 0u);
-  EXPECT_EQ(playerCommands[4] & CommandBits::kForward, CommandBits::kForward);  // Up held
-  EXPECT_EQ(playerCommands[12] & CommandBits::kForward, 0u);
-  // "NPC Action" starts on: an opponent's turn rate walks at random.
+  EXPECT_EQ(playerCommands[5] & CommandBits::kForward, CommandBits::kForward);  // Up held
+  EXPECT_EQ(playerCommands[9] & CommandBits::kForward, 0u);
+  // The opponents' turn walks at random while "NPC Action" is on, and stands
+  // still once it is off.
   bool turned = false;
-  for (float turn : opponentTurns) turned = turned || turn != 0.0f;
+  for (int i = 0; i < 24; ++i) turned = turned || opponentTurns[static_cast<std::size_t>(i)] != opponentTurns[0];
   EXPECT_TRUE(turned);
+  for (int i = 26; i < 40; ++i) EXPECT_EQ(opponentTurns[static_cast<std::size_t>(i)], opponentTurns[25]);
 }
 
 }  // namespace

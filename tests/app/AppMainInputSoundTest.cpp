@@ -7,20 +7,12 @@
 #include "app/AppMain.h"
 #include "character/CommandBits.h"
 #include "platform/dsound8/DSoundAutomation.h"
-#include "support/HeadlessFixture.h"
+#include "app/AppFixture.h"
 #include "support/ScriptedApp.h"
 
 namespace {
 
-using TestApp = ScriptedApp<AppMain>;
-
-class AppMainInputSoundTest : public HeadlessTest {
- protected:
-  void SetUp() override {
-    HeadlessTest::SetUp();
-    AppMain::SetPaused(false);
-  }
-};
+class AppMainInputSoundTest : public AppTest {};
 
 TEST_F(AppMainInputSoundTest, ThePlayersKeysReachTheCommandWordThroughTheInputSystem) {
   TestApp app;

@@ -8,20 +8,12 @@
 
 #include "app/AppMain.h"
 #include "btBulletDynamicsCommon.h"
-#include "support/HeadlessFixture.h"
+#include "app/AppFixture.h"
 #include "support/ScriptedApp.h"
 
 namespace {
 
-using TestApp = ScriptedApp<AppMain>;
-
-class AppMainPhysicsTest : public HeadlessTest {
- protected:
-  void SetUp() override {
-    HeadlessTest::SetUp();
-    AppMain::SetPaused(false);
-  }
-};
+class AppMainPhysicsTest : public AppTest {};
 
 // Height after n steps of 1/60 s from rest under the game's gravity.
 float FallenHeight(float start, int n) {
@@ -71,8 +63,9 @@ TEST_F(AppMainPhysicsTest, TheWorldStepsOncePerSteppedFrameAndStandsStillWhilePa
   EXPECT_TRUE(inFlight[0]);
   EXPECT_TRUE(inFlight[29]);
 
-  EXPECT_EQ(statistics[0], "CollisionObjs:0 (Sleep:0 Static:0) / Constraints:0");
-  EXPECT_EQ(statistics[1], "CollisionObjs:1 (Sleep:0 Static:0) / Constraints:0");
+  // The scene's 43 props (the level static) and 20 capsules, then the ball.
+  EXPECT_EQ(statistics[0], "CollisionObjs:63 (Sleep:0 Static:1) / Constraints:0");
+  EXPECT_EQ(statistics[1], "CollisionObjs:64 (Sleep:0 Static:1) / Constraints:0");
   // Exit joined the last step and released the world.
   EXPECT_FALSE(app.GetPhysics().IsStepInFlight());
   EXPECT_FALSE(app.GetPhysics().IsInitialized());

@@ -1,0 +1,90 @@
+// The view of every frame: the follow camera behind the player (or the
+// free camera), the shaders' camera position, the menu and its items.
+
+#include <algorithm>
+
+#include "app/AppMain.h"
+
+namespace {
+
+// The follow camera's state lives for the process, across player changes.
+struct FollowCameraState {
+  bool started = false;
+  POINT lastMouse{0, 0};
+  D3DXVECTOR3 smoothedTarget{0.0f, 0.0f, 0.0f};
+  float distance = 50.0f;
+};
+FollowCameraState g_follow;
+
+// The level's collision group: what the camera may not look through.
+constexpr std::uint16_t kLevelMask = 0x100;
+
+}  // namespace
+
+void AppMain::UpdateView() {
+  if (freeCamera_) {
+    FreeCamera();
+  } else if (player_ != nullptr) {
+    FollowCamera(*player_->GetPosition());
+  }
+  if (!renderer_.IsFixedPipeline()) renderer_.SetCameraPosition(GetCamera().eye);
+  if (IsKeyPressed(VK_F3)) menuVisible_ = !menuVisible_;
+  UpdateMenuItems();
+}
+
+void AppMain::FollowCamera(const D3DXVECTOR3& target) {
+  FollowCameraState& state = g_follow;
+  const POINT mouse = GetMousePosition();
+  if (!state.started) {
+    state.started = true;
+    state.lastMouse = mouse;
+    state.smoothedTarget = target;
+  }
+  const float dx = static_cast<float>(mouse.x - state.lastMouse.x);
+  const float dy = static_cast<float>(mouse.y - state.lastMouse.y);
+  state.smoothedTarget += (target - state.smoothedTarget) * 0.3f;
+
+  CameraView& camera = GetCamera();
+  if (IsKeyDown(VK_LBUTTON)) {
+    D3DXVECTOR3 right;
+    D3DXVec3Cross(&right, &camera.viewDirection, &camera.up);
+    camera.viewDirection -= right * (dx * 0.01f);
+    camera.viewDirection -= camera.up * (dy * 0.01f);
+    camera.viewDirection.y = std::clamp(camera.viewDirection.y, -0.95f, 0.95f);
+    D3DXVec3Normalize(&camera.viewDirection, &camera.viewDirection);
+    // The drag turns the view; the cursor stays where it was.
+    SetMousePosition(state.lastMouse.x, state.lastMouse.y);
+  }
+  const int notches = GetWheelNotches();
+  if (notches != 0) state.distance *= 1.0f - static_cast<float>(notches) * 0.1f;
+
+  camera.eye = state.smoothedTarget - camera.viewDirection * state.distance;
+  // The level never comes between the camera and the player.
+  D3DXVECTOR3 hit;
+  D3DXVECTOR4 normal;
+  if (physics_.RayTestClosest(state.smoothedTarget, camera.eye, &hit, &normal, nullptr, kLevelMask) != nullptr) {
+    camera.eye = hit + D3DXVECTOR3(normal.x, normal.y, normal.z) * 0.1f;
+  }
+  FwDX9::UpdateView();
+  state.lastMouse = GetMousePosition();
+}
+
+void AppMain::UpdateMenuItems() {
+  // Until the menu's widgets exist, its four items answer to the keys 1 to 4
+  // while the menu is shown: Reset, DebugDraw, FreeCamera, NPC Action.
+  if (menuVisible_) {
+    if (IsKeyPressed('1')) resetRequested_ = true;
+    if (IsKeyPressed('2')) debugDrawItem_ = !debugDrawItem_;
+    if (IsKeyPressed('3')) freeCamera_ = !freeCamera_;
+    if (IsKeyPressed('4')) npcAction_ = !npcAction_;
+  }
+
+  if (resetRequested_) {
+    resetRequested_ = false;
+    ResetScene();
+    CreateSceneObjects();
+  }
+  // Debug drawing itself comes with the debug-draw system; the flag already
+  // follows its item.
+  if (debugDrawItem_ != debugDrawOn_) debugDrawOn_ = !debugDrawOn_;
+}
