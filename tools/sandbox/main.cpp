@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/LevelMaterials.h"
 #include "app/OpponentControl.h"
 #include "character/CharacterManager.h"
 #include "character/CharacterObj.h"
@@ -19,7 +20,6 @@
 #include "frame/DisplayConfiguration.h"
 #include "frame/MessageOutputInterface.h"
 #include "physics/PhysicsManager.h"
-#include "physics/PhysicsMaterial.h"
 #include "platform/d3d9/D3d9Automation.h"
 #include "platform/d3dx9/ImageCodec.h"
 #include "platform/host/Headless.h"
@@ -63,26 +63,6 @@ std::uint32_t Routine(int frame) {
   if (frame == 600) return Bits::kThrow;
   if (frame == 700) return Bits::kSelfDamage;
   return 0;
-}
-
-// The level's physics material per mesh attribute, from the first two
-// letters of each material's file name.
-std::vector<std::int32_t> LevelMaterials(const char* path) {
-  std::vector<std::int32_t> map;
-  ID3DXMesh* mesh = nullptr;
-  ID3DXBuffer* materials = nullptr;
-  DWORD count = 0;
-  if (FAILED(D3DXLoadMeshFromXA(path, D3DXMESH_MANAGED, nullptr, nullptr, &materials, nullptr, &count, &mesh))) {
-    return map;
-  }
-  const auto* entries = materials != nullptr ? static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer()) : nullptr;
-  for (DWORD i = 0; i < count; ++i) {
-    const int found = entries[i].pTextureFilename != nullptr ? FindPhysicsMaterialByCode(entries[i].pTextureFilename) : -1;
-    map.push_back(found <= 0 ? kMaterialUniv : found);
-  }
-  if (materials != nullptr) materials->Release();
-  mesh->Release();
-  return map;
 }
 
 }  // namespace
@@ -132,7 +112,7 @@ int main(int argc, char** argv) {
   D3DXMATRIX identity, levelWorld;
   D3DXMatrixIdentity(&identity);
   D3DXMatrixScaling(&levelWorld, 70.0f, 70.0f, 70.0f);
-  std::vector<std::int32_t> levelMaterials = LevelMaterials("./data/map/test_map.x");
+  std::vector<std::int32_t> levelMaterials = BuildLevelMaterialMap("./data/map/test_map.x");
   if (!LoadMesh(&messages, &level, &renderer, "./data/map/test_map.x", true) ||
       !physics.CreateTriMesh(&levelSource, levelMaterials, level->mesh, 70.0f) ||
       !physics.AddBody(identity, levelSource, &levelBody)) {
