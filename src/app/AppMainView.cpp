@@ -25,7 +25,11 @@ void AppMain::UpdateView() {
   if (freeCamera_) {
     FreeCamera();
   } else if (player_ != nullptr) {
-    FollowCamera(*player_->GetPosition());
+    // The camera aims at the middle of the fighter's capsule, not at its
+    // feet: from the feet, the ray that keeps the level out of the view
+    // grazes the ground and pulls the camera down into the player.
+    const float halfHeight = player_->GetCapsule().GetHeight() * 0.5f;
+    FollowCamera(*player_->GetPosition() + D3DXVECTOR3(0.0f, halfHeight, 0.0f));
   }
   if (!renderer_.IsFixedPipeline()) renderer_.SetCameraPosition(GetCamera().eye);
   if (IsKeyPressed(VK_F3)) menuVisible_ = !menuVisible_;
