@@ -226,5 +226,54 @@ TEST_F(RagdollTest, ARagdollDroppedOnTheGroundFallsAndSettlesToSleep) {
   EXPECT_FALSE(ragdoll.IsSettled());
 }
 
+// Knees and elbows are hinges that bend one way only: twisting the lower
+// limb against the upper one, first one way then the other, bends the joint
+// into its range and never past its straight end. The limits are the
+// table's degrees times the limit scale 0.8. The limits are soft: pushed
+// steadily, a joint overshoots an end by up to about ten degrees.
+TEST_F(RagdollTest, KneesAndElbowsBendOneWayOnly) {
+  SomePose(10.0f);
+  ASSERT_TRUE(InitAndCreate());
+  physics.SetGravity(D3DXVECTOR3(0, 0, 0));
+  ragdoll.SetDamping(1.0f, 1.0f);  // a stiff death damps all turning away
+  struct HingeCase {
+    int joint, upper, lower;
+    float low, high;  // degrees
+  };
+  const HingeCase cases[] = {{4, 3, 5, 0.0f, 100.0f},  // left elbow
+                             {5, 4, 6, -100.0f, 0.0f}, // right elbow
+                             {8, 7, 9, 0.0f, 108.0f},  // left knee
+                             {9, 8, 10, 0.0f, 108.0f}};
+  constexpr float kDegrees = 180.0f / 3.14159265f;
+  constexpr float kOvershoot = 15.0f;
+  constexpr float kTwist = 1.0f;  // angular impulse per frame, about the hinge axis
+  for (const HingeCase& c : cases) {
+    auto* hinge = dynamic_cast<btHingeConstraint*>(ragdoll.GetJoint(c.joint));
+    ASSERT_NE(hinge, nullptr) << c.joint;
+    float lowest = 1e9f, highest = -1e9f;
+    for (float sense : {1.0f, -1.0f}) {
+      for (int frame = 0; frame < 90; ++frame) {
+        // The hinge axis in the world: frame A's z axis.
+        const btVector3 axis = hinge->getRigidBodyA().getWorldTransform().getBasis() *
+                               hinge->getAFrame().getBasis().getColumn(2);
+        btRigidBody* upper = ragdoll.GetPartBody(c.upper);
+        btRigidBody* lower = ragdoll.GetPartBody(c.lower);
+        upper->activate();
+        lower->activate();
+        lower->applyTorqueImpulse(axis * (sense * kTwist));
+        upper->applyTorqueImpulse(axis * (-sense * kTwist));
+        Step();
+        const float angle = hinge->getHingeAngle() * kDegrees;
+        lowest = std::min(lowest, angle);
+        highest = std::max(highest, angle);
+      }
+    }
+    EXPECT_GE(lowest, c.low - kOvershoot) << "joint " << c.joint;
+    EXPECT_LE(highest, c.high + kOvershoot) << "joint " << c.joint;
+    // It does bend, most of its range, the one way it may.
+    EXPECT_GT(highest - lowest, 0.6f * (c.high - c.low)) << "joint " << c.joint;
+  }
+}
+
 }  // namespace
 }  // namespace physics_test

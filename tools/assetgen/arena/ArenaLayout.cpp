@@ -254,7 +254,7 @@ void Path(LevelBuilder* b, float x0, float z0, float x1, float z1, float width) 
 }
 
 void BuildPaths(LevelBuilder* b) {
-  Path(b, -72.0f, -6.0f, -180.0f, -10.0f, 14.0f);   // plaza to the stair
+  Path(b, -72.0f, -6.0f, -180.0f, -52.0f, 14.0f);   // plaza to the stair
   Path(b, -50.0f, -85.0f, -56.0f, -168.0f, 14.0f);  // plaza to the dock ramp
   Path(b, 50.0f, 65.0f, 38.0f, 118.0f, 14.0f);      // plaza to the terrace ramp
   Path(b, 75.0f, 45.0f, 98.0f, 103.0f, 12.0f);      // plaza to the sand ring

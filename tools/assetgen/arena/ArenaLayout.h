@@ -42,11 +42,11 @@ constexpr float kTowerTopY = 275.0f;
 
 // The stone stair from the ground up to the terrace: climbs north (+z).
 constexpr float kStairsCentreX = -180.0f;
-constexpr float kStairsFootZ = -3.0f;
+constexpr float kStairsFootZ = -45.6f;
 constexpr float kStairsWidth = 40.0f;
-constexpr int kStairsRisers = 16;
-constexpr float kStairsRise = 2.5f;
-constexpr float kStairsTread = 5.0f;
+constexpr int kStairsRisers = 50;
+constexpr float kStairsRise = 0.8f;
+constexpr float kStairsTread = 2.4f;
 
 // The dirt ramp from the ground up to the terrace: climbs west (-x).
 constexpr float kRampFootX = 30.0f;
