@@ -25,7 +25,7 @@ struct Rect {
   bool Contains(float x, float z) const { return x > x0 && x < x1 && z > z0 && z < z1; }
 };
 
-constexpr float kSkirt = 1.0f;  // side faces reach this far below the floor they stand on
+constexpr float kSkirt = 6.0f;  // side faces reach this far below the floor they stand on
 constexpr float kBelow = kGroundY - kSkirt;
 constexpr float kWallThickness = 16.0f;
 constexpr float kOuterDensity = 0.35f;  // outer wall faces are seen only from beyond the walls
