@@ -1,0 +1,31 @@
+#pragma once
+// The capture tool's command line.
+
+#include <string>
+#include <vector>
+
+struct CaptureOptions {
+  std::string mode = "best";  // best, standard or fixed
+  int width = 800;
+  int height = 600;
+  int frames = 60;
+  int every = 0;
+  std::vector<int> chosenFrames;  // --frame, sorted, no repeats
+  std::string inputPath;
+  std::string wavPath;
+  std::string root;  // entered before the run when set
+  std::string prefix;
+  bool help = false;
+  bool trace = false;  // print the camera and the player beside each written frame
+
+  // Frame `frame` (counting from 1) is written: every `every`-th, each
+  // chosen one, and with neither of those the last.
+  bool IsFrameWanted(int frame) const;
+};
+
+// The usage text printed by --help and after a bad command line.
+const char* CaptureUsage();
+
+// False with *error set for an unknown option, a missing or malformed
+// value, or a chosen frame past the last.
+bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options, std::string* error);
