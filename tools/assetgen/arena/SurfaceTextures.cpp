@@ -185,7 +185,7 @@ Texel PaintSand(float u, float v) {
   const float ripple = 0.5f + 0.5f * std::sin(2.0f * kPi * (v * 9.0f + u * 2.0f + 1.2f * drift));
   const float grains = 0.6f * TileNoise(u, v, 256, 256, 62u) + 0.4f * TileNoise(u, v, 128, 128, 63u);
   const float dark = Smoothstep(0.8f, 0.92f, TileNoise(u, v, 200, 200, 64u));
-  V3 colour = Lerp(V3{0.74f, 0.63f, 0.44f}, V3{0.82f, 0.72f, 0.53f}, TileFbm(u, v, 4, 3, 65u));
+  V3 colour = Lerp(V3{0.60f, 0.50f, 0.34f}, V3{0.68f, 0.58f, 0.42f}, TileFbm(u, v, 4, 3, 65u));
   colour = colour * (0.9f + 0.12f * ripple) * (0.9f + 0.18f * grains) * (1.0f - 0.35f * dark);
   Texel t;
   t.albedo = colour;
