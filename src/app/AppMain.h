@@ -119,6 +119,10 @@ class AppMain : public FwDX9Template,
   // Rebuilds the scene's initial population in the next view update.
   void RequestReset() { resetRequested_ = true; }
 
+  // The follow camera's distance from its target (it starts at 50 and
+  // lives for the process, like the rest of its state).
+  static float GetFollowDistance();
+
   // The process-wide pause flag toggled by F8.
   static bool IsPaused();
   static void SetPaused(bool paused);

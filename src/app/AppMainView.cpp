@@ -21,6 +21,8 @@ constexpr std::uint16_t kLevelMask = 0x100;
 
 }  // namespace
 
+float AppMain::GetFollowDistance() { return g_follow.distance; }
+
 void AppMain::UpdateView() {
   if (freeCamera_) {
     FreeCamera();
