@@ -97,23 +97,18 @@ void AppMain::CreatePropKinds() {
   level.impactThreshold = 0.0f;
   level.castsShadow = false;
 
-  PropKind& small = propKinds_[kPropW];
-  if (cabbage == nullptr || !physics_.CreateConvexHull(cabbage->mesh, &small.source, 0.3f, 0.35f, 1.0f, 1.35f)) {
-    failed();
-  }
-  small.mesh = cabbage;
-  small.scale = 1.35f;
-  small.size = 1.35f * RadiusOf(cabbage) * 0.8f;
-  small.impactThreshold = 20.0f;
-
-  PropKind& big = propKinds_[kPropE];
-  if (cabbage == nullptr || !physics_.CreateConvexHull(cabbage->mesh, &big.source, 12.0f, 0.4f, 1.0f, 10.0f)) {
-    failed();
-  }
-  big.mesh = cabbage;
-  big.scale = 10.0f;
-  big.size = 10.0f * RadiusOf(cabbage) * 0.8f;
-  big.impactThreshold = 200.0f;
+  // Small and huge cabbages: hulls of the same mesh at two scales.
+  auto cabbageKind = [&](PropKind& kind, float mass, float damping, float scale, float threshold) {
+    if (cabbage == nullptr || !physics_.CreateConvexHull(cabbage->mesh, &kind.source, mass, damping, 1.0f, scale)) {
+      failed();
+    }
+    kind.mesh = cabbage;
+    kind.scale = scale;
+    kind.size = scale * RadiusOf(cabbage) * 0.8f;
+    kind.impactThreshold = threshold;
+  };
+  cabbageKind(propKinds_[kPropW], 0.3f, 0.35f, 1.35f, 20.0f);
+  cabbageKind(propKinds_[kPropE], 12.0f, 0.4f, 10.0f, 200.0f);
 
   PropKind& box = propKinds_[kPropQ];
   if (!physics_.CreateBox(&box.source, 20.0f, 0.25f, 1.0f, 5.0f, 5.0f, 5.0f)) failed();
