@@ -3,6 +3,7 @@
 // last physics step. All of it runs on the main thread between steps.
 
 #include "app/AppMain.h"
+#include "app/MatrixRows.h"
 
 #include "BulletCollision/NarrowPhaseCollision/btPersistentManifold.h"
 #include "BulletDynamics/Dynamics/btRigidBody.h"
@@ -85,13 +86,7 @@ void AppMain::ThrowObject(const D3DXMATRIX& hand, const D3DXVECTOR3& velocity, C
   btRigidBody* body = prop->handle->body;
   // The hand's rows carry the fighter's scale; a body's basis must not.
   D3DXMATRIX placement = hand;
-  for (int row = 0; row < 3; ++row) {
-    D3DXVECTOR3 axis(placement.m[row][0], placement.m[row][1], placement.m[row][2]);
-    D3DXVec3Normalize(&axis, &axis);
-    placement.m[row][0] = axis.x;
-    placement.m[row][1] = axis.y;
-    placement.m[row][2] = axis.z;
-  }
+  NormalizeRotationRows(&placement);
   body->setWorldTransform(ToBtTransform(placement));
   body->setLinearVelocity(btVector3(velocity.x, velocity.y, velocity.z) * 70.0f);
   // A lift off the hand that also sets the cabbage spinning.

@@ -1,7 +1,5 @@
 // The per-frame order of the application.
 
-#include <cstdio>
-
 #include "app/AppMain.h"
 #include "app/PlayerInput.h"
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/AppMain.h"
+#include "app/MatrixRows.h"
 #include "BulletDynamics/Dynamics/btRigidBody.h"
 #include "physics/PhysicsMath.h"
 #include "platform/win32/CrtRandom.h"
@@ -114,13 +115,7 @@ void AppMain::UpdateProps() {
       // Drawn half a step ahead in its first frame, so it leaves the hand
       // instead of appearing behind it.
       prop->thrown = false;
-      for (int row = 0; row < 3; ++row) {
-        D3DXVECTOR3 axis(prop->matrix.m[row][0], prop->matrix.m[row][1], prop->matrix.m[row][2]);
-        D3DXVec3Normalize(&axis, &axis);
-        prop->matrix.m[row][0] = axis.x;
-        prop->matrix.m[row][1] = axis.y;
-        prop->matrix.m[row][2] = axis.z;
-      }
+      NormalizeRotationRows(&prop->matrix);
       const D3DXVECTOR3 ahead = ToD3dVector3(body->getLinearVelocity()) * (physics_.GetTimeStep() * 0.5f);
       prop->matrix._41 += ahead.x;
       prop->matrix._42 += ahead.y;
