@@ -274,11 +274,7 @@ void AppMain::RemoveCharacter(CharacterObj* character) {
 }
 
 void AppMain::ResetScene() {
-  for (SceneProp* prop : props_) {
-    if (prop->handle != nullptr) physics_.RemoveBody(prop->handle);
-    delete prop;
-  }
-  props_.clear();
+  while (!props_.empty()) RemoveProp(props_.back());
   while (!characters_.empty()) RemoveCharacter(characters_.back());
   if (sound_ != nullptr) sound_->StopAll();
   for (Bomb* bomb : bombs_) delete bomb;
