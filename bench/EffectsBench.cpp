@@ -122,14 +122,14 @@ void BM_BillboardDraw(benchmark::State& state) {
   scene.billboards().Sort();
   scene.Submit(state.range(1) != 0);
   for (auto _ : state) {
-    scene.billboards().Draw(0.0000001f);
+    scene.billboards().Draw(state.range(2) ? 0.0000001f : 0.0f);
     scene.Finish();
   }
   scene.Submit(true);
   state.counters["per"] = benchmark::Counter(static_cast<double>(state.iterations()) * n,
                                              benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_BillboardDraw)->Args({500, 0})->Args({500, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BillboardDraw)->Args({500, 0, 1})->Args({500, 1, 1})->Args({500, 1, 0})->Unit(benchmark::kMillisecond);
 
 void BM_DecalDraw(benchmark::State& state) {
   Scene& scene = SharedScene();
