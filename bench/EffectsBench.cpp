@@ -2,7 +2,9 @@
 // Update + Sort of N live particles, Draw per particle and the decals' Draw
 // (200 near, 1,000 far), each with the GL draw calls skipped (our layers
 // only, range(1) = 0) and with Mesa drawing (range(1) = 1), and Add of a lit
-// decal.
+// decal. The particles' draw runs with the game's running depth bias
+// (range(2) = 1) and with none (range(2) = 0): a rasteriser that rebuilds
+// state per bias value shows up as the difference.
 
 #include <benchmark/benchmark.h>
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "effects/EffectQuad.h"
+#include "effects/ViewSides.h"
 #include "render/RenderSystem.h"
 
 namespace {
@@ -130,11 +131,15 @@ void BillboardSystem::Draw(float depthBiasStep) {
   device->SetFVF(effects::kQuadFvf);
   device->SetStreamSource(0, quad_, 0, effects::kQuadStride);
 
+  const effects::ViewSides sides(*view_);
   float bias = 0.0f;
   for (const Billboard* b : billboards_) {
     if (b->texture == nullptr || b->depth >= view_->farPlane) continue;
     // Sorted far to near: everything from here on is nearer still.
     if (b->depth < view_->nearPlane) break;
+    // Off to a side of the view the square has no pixel to draw (half its
+    // diagonal bounds it at any spin).
+    if (sides.Outside(b->position, b->size * 0.70710678f)) continue;
     D3DXMATRIX spin;
     D3DXMATRIX world;
     D3DXMatrixMultiply(&world, D3DXMatrixRotationY(&spin, b->angle), &facing);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "effects/EffectQuad.h"
+#include "effects/ViewSides.h"
 #include "render/RenderSystem.h"
 
 namespace {
@@ -142,6 +143,7 @@ void DecalSystem::Draw(float nearFraction, float depthBias) {
   std::uint32_t counter = stencilLimit_;
   const DWORD towards = FloatToRenderState(-depthBias);
   const DWORD away = FloatToRenderState(depthBias);
+  const effects::ViewSides sides(*view_);
 
   for (const Decal* decal : decals_) {
     if (decal->texture == nullptr) continue;
@@ -150,6 +152,7 @@ void DecalSystem::Draw(float nearFraction, float depthBias) {
     if (!(D3DXVec3Dot(&view_->viewDirection, &d) > -decal->radius)) continue;  // behind the eye
     if (!(D3DXVec3Dot(&decal->normal, &d) < 0.0f)) continue;                   // seen from behind
     if (!(distance - decal->radius < 1.2f * viewDistance)) continue;
+    if (sides.Outside(decal->position, decal->radius)) continue;  // off to a side: no pixel to draw
 
     renderer_->SetWorldMatrix(decal->transform, 0);
     renderer_->BeginPlainDraw(decal->colour, decal->texture);

@@ -83,13 +83,15 @@ TEST_F(BillboardTest, FreedRecordsAreGivenBackOnePerFrameDownToTwentySpare) {
   EXPECT_EQ(billboards_.GetLiveCount(), 5u);
 }
 
-TEST_F(BillboardTest, OnlyDepthsFromTheNearPlaneUpToBeforeTheFarPlaneAreDrawn) {
+TEST_F(BillboardTest, OnlyDepthsFromTheNearPlaneUpToBeforeTheFarPlaneAndInsideTheSidesAreDrawn) {
   for (float depth : {1000.0f, 999.0f, 500.0f, 0.1f, 0.05f}) ASSERT_TRUE(billboards_.Add(Make(D3DXVECTOR3(0, 0, depth))));
+  ASSERT_TRUE(billboards_.Add(Make(D3DXVECTOR3(-30, 0, 10))));  // off to the left: no pixel
+  ASSERT_TRUE(billboards_.Add(Make(D3DXVECTOR3(-14, 0, 10), 2.0f)));  // centre outside, a corner shows
   billboards_.Sort();
   EXPECT_FLOAT_EQ(billboards_.GetRecords().front()->depth, 1000.0f);
   d3d9::ResetStatistics(device_);
   billboards_.Draw(0.0000001f);
-  EXPECT_EQ(DrawCalls(), 3u);
+  EXPECT_EQ(DrawCalls(), 4u);
   DWORD bias = 1;
   device_->GetRenderState(D3DRS_DEPTHBIAS, &bias);
   EXPECT_EQ(bias, 0u);  // restored

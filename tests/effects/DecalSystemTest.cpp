@@ -81,13 +81,14 @@ TEST_F(DecalTest, PlacementOrientsScalesAndAges) {
   EXPECT_FALSE(decals_.Add(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 1, 0), D3DXCOLOR(1, 1, 1, 1), DecalDesc()));
 }
 
-TEST_F(DecalTest, NearDecalsTakeTwoPassesFarOrStencilFreeOnesOneAndBackFacingNone) {
+TEST_F(DecalTest, NearDecalsTakeTwoPassesFarOrStencilFreeOnesOneAndUnseenOnesNone) {
   LookAt(D3DXVECTOR3(0, 10, -20), D3DXVECTOR3(0, 0, 0));
   Start(255);
   ASSERT_TRUE(AddRed(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 1, 0), 2.0f));     // near
   ASSERT_TRUE(AddRed(D3DXVECTOR3(0, 0, 600), D3DXVECTOR3(0, 1, 0), 2.0f));   // beyond half the view
   ASSERT_TRUE(AddRed(D3DXVECTOR3(0, 0, 5), D3DXVECTOR3(0, -1, 0), 2.0f));    // facing away
   ASSERT_TRUE(AddRed(D3DXVECTOR3(0, 0, -60), D3DXVECTOR3(0, 1, 0), 2.0f));   // behind the eye
+  ASSERT_TRUE(AddRed(D3DXVECTOR3(90, 0, 10), D3DXVECTOR3(0, 1, 0), 2.0f));   // far off to the right
   d3d9::ResetStatistics(device_);
   decals_.Draw(0.5f, 0.000008f);
   EXPECT_EQ(DrawCalls(), 3u);
