@@ -59,6 +59,7 @@ bool AppMain::Init() {
   LoadScene(false);
   effects_.Init(scene_.effectTextures, &renderer_, &GetCamera(), &billboards_, &physics_, &decals_,
                 1000.0f / GetFrameInterval());
+  ShadowProjector::Setup(&physics_, &decals_, scene_.effectTextures[kTextureShadow]);
   CreateSceneObjects();
   return true;
 }
@@ -67,6 +68,8 @@ void AppMain::Exit() {
   WinUtil::WinGuiBase::DestroyAllWindows();
   // The step the last frame started ends before anything is taken down.
   physics_.FinishStep();
+  // Nothing casts a shadow while the scene goes down.
+  ShadowProjector::Setup(nullptr, nullptr, nullptr);
   ResetScene();
   UnloadScene();
   if (CharacterObj::shadowCameraPosition == &GetCamera().eye) CharacterObj::shadowCameraPosition = nullptr;

@@ -12,6 +12,7 @@
 #include "effects/BillboardSystem.h"
 #include "effects/DecalSystem.h"
 #include "effects/EffectManager.h"
+#include "effects/SimpleBackground.h"
 #include "frame/FwDX9.h"
 #include "frame/MessageOutputInterface.h"
 #include "frame/PerformanceMarker.h"
@@ -102,6 +103,7 @@ class AppMain : public FwDX9Template,
   BillboardSystem& GetBillboards() { return billboards_; }
   DecalSystem& GetDecals() { return decals_; }
   EffectManager& GetEffects() { return effects_; }
+  const SimpleBackground& GetBackground() const { return background_; }
   // The command word of the player's keys in the last game step.
   std::uint32_t GetPlayerCommand() const { return playerCommand_; }
 
@@ -152,6 +154,7 @@ class AppMain : public FwDX9Template,
   void UpdateHitReactions();
   void UpdateBombs();
   void UpdateProps();
+  void UpdatePropShadow(SceneProp* prop);
   // Q, W, E, R throw a prop from the camera; T drops a fighter ahead.
   void SpawnFromKeys();
   void Draw();
@@ -182,6 +185,7 @@ class AppMain : public FwDX9Template,
   DecalSystem decals_;
   SoundSystem* sound_ = nullptr;  // the process-wide instance, held from Init to Exit
   PhysicsManager physics_;
+  SimpleBackground background_;
   std::uint32_t playerCommand_ = 0;
   CharacterManager characterManager_;
   std::vector<CharacterObj*> characters_;  // the manager's order, for the player selection

@@ -14,6 +14,7 @@ void AppMain::Draw() {
   device->BeginScene();
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
 
+  background_.Draw(GetCamera().eye);
   characterManager_.DrawAll();
   DrawProps();
   // The level's light map leaves stage 1 on in the fixed pipeline.

@@ -128,6 +128,20 @@ void AppMain::Explode(const D3DXVECTOR3& position, float radius) {
   }
 }
 
+void AppMain::UpdatePropShadow(SceneProp* prop) {
+  if (--prop->shadowCountdown > 0) return;
+  const btRigidBody* body = prop->handle->body;
+  const D3DXVECTOR3 position = ToD3dVector3(body->getWorldTransform().getOrigin());
+  const float distance = Distance(position, GetCamera().eye);
+  if (!(distance < 500.0f)) return;
+  // Far and resting props refresh their shadows less often.
+  const int state = body->getActivationState();
+  const bool asleep = state == ISLAND_SLEEPING || state == DISABLE_SIMULATION;
+  const std::int32_t frames = 1 + (distance > 200.0f ? 2 : 0) + (asleep ? 3 : 0);
+  prop->shadow.Project(frames, position);
+  prop->shadowCountdown = frames;
+}
+
 void AppMain::UpdateProps() {
   for (SceneProp* prop : props_) {
     const btRigidBody* body = prop->handle->body;
@@ -145,6 +159,7 @@ void AppMain::UpdateProps() {
     for (int row = 0; row < 3; ++row) {
       for (int column = 0; column < 3; ++column) prop->matrix.m[row][column] *= prop->kind->scale;
     }
+    if (prop->kind->castsShadow) UpdatePropShadow(prop);
 
     if (prop->tick % 3 == 0 && prop->impact > prop->kind->impactThreshold) {
       if (sound_ != nullptr) {

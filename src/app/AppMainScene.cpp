@@ -68,12 +68,26 @@ bool AppMain::LoadScene(bool afterReset) {
     CreatePropKinds();
   }
 
+  background_.SetDevice(GetDevice());
   // The sky's colours and the sun are toned down a little where bloom
   // brightens the frame.
   const float k = renderer_.UsesBloom() ? 0.83f : 1.0f;
-  renderer_.SetAmbient(D3DXCOLOR(0.25f, 0.3f, 0.4f, k), D3DXCOLOR(0.15f, 0.3f, 0.15f, k));
-  renderer_.SetDirectionalLight(0, D3DXVECTOR3(0.4f, -0.9f, 0.7f), D3DXCOLOR(0.9f, 0.85f, 0.8f, 1.0f));
-  renderer_.SetDirectionalLight(1, D3DXVECTOR3(-0.6f, -0.2f, -0.5f), D3DXCOLOR(0.5f, 0.5f, 0.5f, 1.0f));
+  const D3DXVECTOR3 upperSky(0.25f, 0.3f, 0.4f);
+  const D3DXVECTOR3 lowerSky(0.15f, 0.3f, 0.15f);
+  renderer_.SetAmbient(D3DXCOLOR(upperSky.x, upperSky.y, upperSky.z, k), D3DXCOLOR(lowerSky.x, lowerSky.y, lowerSky.z, k));
+  background_.CreateSky(upperSky, k, 20.0f, lowerSky);
+
+  // The sun and a dimmer second light, each with its body in the sky.
+  const D3DXVECTOR3 sunDirection(0.4f, -0.9f, 0.7f);
+  const D3DXCOLOR sunColour(0.9f, 0.85f, 0.8f, 1.0f);
+  renderer_.SetDirectionalLight(0, sunDirection, sunColour);
+  background_.CreateCelestial(0, sunDirection, sunColour, k, 3.5f, 2.0f, 100.0f);
+  D3DXVECTOR3 shadowDirection;
+  ShadowProjector::SetDirection(*D3DXVec3Normalize(&shadowDirection, &sunDirection));
+  const D3DXVECTOR3 moonDirection(-0.6f, -0.2f, -0.5f);
+  const D3DXCOLOR moonColour(0.5f, 0.5f, 0.5f, 1.0f);
+  renderer_.SetDirectionalLight(1, moonDirection, moonColour);
+  background_.CreateCelestial(1, moonDirection, moonColour, k, 3.5f, 2.0f, 100.0f);
   renderer_.SetFog(200.0f, 950.0f, D3DXCOLOR(0.2f, 0.3f, 0.275f, 1.0f));
   input_.ResetState();
   return true;
@@ -150,6 +164,7 @@ void AppMain::UnloadScene() {
   renderer_.GetMaterialPool().Release(scene_.weaponMaterial);
   renderer_.GetMeshPool().Release(scene_.levelMesh);
   renderer_.GetTexturePool().Release(scene_.lightMap);
+  background_.Release();
   if (sound_ != nullptr) {
     sound_->Unload(scene_.impactSound);
     sound_->Unload(scene_.explosionSound);
@@ -212,10 +227,8 @@ SceneProp* AppMain::SpawnProp(PropKind* kind, const D3DXVECTOR3& position) {
     return nullptr;
   }
   prop->handle->user = prop;
-  prop->shadow.range = kind->size * 4.0f + 25.0f;
-  prop->shadow.scale = kind->size * 2.5f;
-  prop->shadow.strength = 0.5f;
-  prop->shadow.countdown = 0;
+  prop->shadow = ShadowProjector(kind->size * 4.0f + 25.0f, kind->size * 2.5f, 0.5f);
+  prop->shadowCountdown = 0;
   D3DXMatrixIdentity(&prop->matrix);
   prop->impact = 0.0f;
   props_.push_back(prop);

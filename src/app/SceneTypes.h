@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "effects/ShadowProjector.h"
 #include "platform/d3dx9/D3dxMath.h"
 
 class MeshData;
@@ -28,19 +29,12 @@ struct PropKind {
 // The kinds in the order the scene builds their sources.
 enum PropKindIndex { kPropLevel = 0, kPropW = 1, kPropE = 2, kPropQ = 3, kPropR = 4, kPropKindCount = 5 };
 
-// The blob shadow a prop casts, kept until the shadow projectors exist.
-struct PropShadow {
-  float range = 0.0f;
-  float scale = 0.0f;
-  float strength = 0.0f;
-  int countdown = 0;  // frames until the next projection
-};
-
 struct SceneProp {
   BodyHandle* handle = nullptr;
   PropKind* kind = nullptr;
   D3DXMATRIX matrix;  // render matrix, rebuilt every stepped frame
-  PropShadow shadow;
+  ShadowProjector shadow;
+  std::int32_t shadowCountdown = 0;  // frames until the next projection
   float impact = 0.0f;  // impulses of the last frames, decaying
   std::int32_t tick = 0;
   bool thrown = false;  // created by a throw and not yet processed

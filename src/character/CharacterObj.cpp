@@ -108,7 +108,7 @@ bool CharacterObj::Init(const CharacterMeshSet& meshes, AdvancedRenderSystem* re
   commands = 0;
   turnRate = 0.0f;
   runFrame = 0;
-  for (CharacterShadowParameters& shadow : shadows_) {
+  for (ShadowProjector& shadow : shadows_) {
     shadow.length = 8.0f * scale + 25.0f;
     shadow.sizeScale = 4.2f * scale;
     shadow.alphaScale = 0.35f;

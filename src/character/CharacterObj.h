@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "character/CharacterBase.h"
+#include "effects/ShadowProjector.h"
 #include "physics/PhysicsCharacter.h"
 #include "physics/PhysicsRagdoll.h"
 #include "anim/SkinMeshEntity.h"
@@ -27,14 +28,6 @@ struct CharacterMeshSet {
   MaterialData* headAMaterial = nullptr;
   MaterialData* headBMaterial = nullptr;
   MaterialData* weaponMaterial = nullptr;
-};
-
-// What a blob-shadow projector of the fighter keeps between refreshes.
-struct CharacterShadowParameters {
-  float length = 0.0f;
-  float sizeScale = 0.0f;
-  float alphaScale = 0.0f;
-  int lastFrames = 0;  // frames until the next refresh
 };
 
 class CharacterObj : public CharacterBase {
@@ -89,7 +82,7 @@ class CharacterObj : public CharacterBase {
   const SkinMeshEntity& GetSkeleton() const { return skeleton_; }
   SkinMeshEntity::Node* GetBone(int bone) const { return bones_[bone]; }
   std::int32_t GetPoseIndex(int slot) const { return poses_[slot]; }
-  const CharacterShadowParameters& GetShadow(int index) const { return shadows_[index]; }
+  const ShadowProjector& GetShadow(int index) const { return shadows_[index]; }
   const RagdollBoneFlag* GetRagdollBoneFlags() const { return ragdollBones_; }
   float GetScale() const { return scale_; }
   float GetFootBase() const { return footBase_; }
@@ -168,7 +161,7 @@ class CharacterObj : public CharacterBase {
   float footRest_ = 0.0f;
   float footOffset_ = 0.0f;
   float scale_ = 1.0f;
-  CharacterShadowParameters shadows_[kShadowCount];
+  ShadowProjector shadows_[kShadowCount];
   RagdollBoneFlag* ragdollBones_ = nullptr;
   std::int32_t ragdollBoneCount_ = 0;
 };

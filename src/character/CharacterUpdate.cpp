@@ -236,9 +236,14 @@ void CharacterObj::RefreshShadows(bool still) {
   int frames = 2;
   if (distance > kShadowNearDistance) frames += 2;
   if (still) frames += isRagdoll ? 3 : 1;
-  // The projection of the three blob shadows at the mean of "waist",
-  // "l_hip" and "r_hip" goes here once the shadow projectors exist.
-  for (CharacterShadowParameters& shadow : shadows_) shadow.lastFrames = frames;
+  // Under the hips, whatever the body's pose.
+  D3DXVECTOR3 centre(0.0f, 0.0f, 0.0f);
+  for (Bone bone : {kWaist, kLeftHip, kRightHip}) {
+    const D3DXMATRIX& world = GetBone(bone)->world;
+    centre += D3DXVECTOR3(world._41, world._42, world._43);
+  }
+  centre /= 3.0f;
+  for (ShadowProjector& shadow : shadows_) shadow.Project(frames, centre);
 }
 
 void CharacterObj::ClearHits() {

@@ -31,10 +31,11 @@ ColorImage Blank(int size, Color colour) {
 ImageRgba MakeShadowTexture() {
   ColorImage image = Blank(64, Rgb(1, 1, 1));
   Paint(&image, [](float u, float v) {
-    // A smooth bump that reaches exactly zero one texel inside the border.
+    // A solid core with a soft rim that reaches exactly zero one texel
+    // inside the border: the game lays the blob faintly, so the core carries it.
     const float r = Radius(u, v) * (64.0f / 62.0f);
     const float falloff = r < 1.0f ? (1.0f - r * r) : 0.0f;
-    return Rgb(1, 1, 1, falloff * falloff);
+    return Rgb(0, 0, 0, std::sqrt(falloff));
   });
   return ToRgba8(image);
 }
