@@ -45,6 +45,7 @@ bool AppMain::Init() {
   }
   SetRenderSystem(&renderer_);
   renderer_.SetView(&GetCamera());
+  debugDraw_.SetFrame(this);
 
   InitInput();
   InitSound();
@@ -56,6 +57,7 @@ bool AppMain::Init() {
   CharacterObj::shadowCameraPosition = &GetCamera().eye;
 
   LoadScene(false);
+  BuildMenu();
   CreateSceneObjects();
   return true;
 }

@@ -1,5 +1,5 @@
-// The drawing of one frame: the 3D debug pass, then the 2D overlay, then
-// the present, which also notices a lost device.
+// The drawing of one frame: the 3D debug pass, then the 2D overlay (debug
+// labels, menu, texts), then the present, which also notices a lost device.
 
 #include "app/AppMain.h"
 #include "frame/ImmediateVertices.h"
@@ -48,6 +48,7 @@ void AppMain::DrawDebugPass() {
   device->SetTransform(D3DTS_WORLD, D3DXMatrixScaling(&world, 50.0f, 50.0f, 50.0f));
   DrawAxisGizmo();
   device->SetTransform(D3DTS_WORLD, D3DXMatrixIdentity(&world));
+  debugDraw_.DrawShapes();
 
   // While orbiting, the pivot is marked with a smaller gizmo.
   if (IsKeyDown(VK_MBUTTON)) {
@@ -67,5 +68,7 @@ void AppMain::DrawOverlayPass() {
   IDirect3DDevice9* device = GetDevice();
   device->SetFVF(kScreenVertexFvf);
   device->SetTexture(0, nullptr);
+  debugDraw_.DrawTexts();
+  if (menuVisible_) menu_.Draw(*this);
   DrawOverlay();
 }
