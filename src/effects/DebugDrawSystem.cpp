@@ -18,6 +18,8 @@ constexpr int kMaxSphereSegments = 360;
 // Label points farther off screen than this are clamped before they become
 // pixel coordinates (a point near the camera plane projects far out).
 constexpr float kMaxScreenCoordinate = 1.0e6f;
+// Lines per draw call.
+constexpr int kLineBatch = 1024;
 
 // Fills the lifetime. Negative frame counts are taken as 0 so that every
 // primitive expires.
@@ -91,12 +93,25 @@ void DebugDrawSystem::AddText(const char* text, const D3DXVECTOR3& anchor, D3DCO
 
 void DebugDrawSystem::DrawShapes() {
   IDirect3DDevice9* device = frame_ != nullptr ? frame_->GetDevice() : nullptr;
-  DrawAndAge(&lines_, [device](const Line& line) {
-    if (device == nullptr) return;
-    const ColourVertex vertices[2] = {{line.from.x, line.from.y, line.from.z, line.colour},
-                                      {line.to.x, line.to.y, line.to.z, line.colour}};
-    device->DrawPrimitiveUP(D3DPT_LINELIST, 1, vertices, sizeof(ColourVertex));
+  lastDrawn_.lines = static_cast<int>(lines_.size());
+  lastDrawn_.spheres = static_cast<int>(spheres_.size());
+  // Lines go out in batches from a fixed buffer, in the order of the walk:
+  // the pixels of one draw per line, at a fraction of the draw calls (the
+  // world's wireframe alone is tens of thousands of lines).
+  ColourVertex batch[kLineBatch * 2];
+  int pending = 0;
+  auto flush = [device, &batch, &pending]() {
+    if (device != nullptr && pending > 0) {
+      device->DrawPrimitiveUP(D3DPT_LINELIST, static_cast<UINT>(pending), batch, sizeof(ColourVertex));
+    }
+    pending = 0;
+  };
+  DrawAndAge(&lines_, [&batch, &pending, &flush](const Line& line) {
+    batch[pending * 2] = ColourVertex{line.from.x, line.from.y, line.from.z, line.colour};
+    batch[pending * 2 + 1] = ColourVertex{line.to.x, line.to.y, line.to.z, line.colour};
+    if (++pending == kLineBatch) flush();
   });
+  flush();
   FwDX9* frame = frame_;
   DrawAndAge(&spheres_, [frame](const Sphere& sphere) {
     if (frame != nullptr) frame->DrawCircles3D(sphere.centre, sphere.radius, sphere.segments, sphere.colour);
@@ -114,6 +129,7 @@ D3DXVECTOR2 DebugDrawSystem::SpreadLabel(const D3DXVECTOR2& point, const D3DXVEC
 void DebugDrawSystem::DrawTexts() {
   FwDX9* frame = frame_;
   ID3DXFont* font = frame != nullptr ? frame->GetFont() : nullptr;
+  lastDrawn_.labels = static_cast<int>(labels_.size());
   DrawAndAge(&labels_, [frame, font](const Label& label) {
     if (frame == nullptr) return;
     D3DXVECTOR3 projected = label.anchor;

@@ -66,6 +66,13 @@ class DebugDrawSystem {
   const std::vector<Sphere>& GetSpheres() const { return spheres_; }
   const std::vector<Label>& GetLabels() const { return labels_; }
   int GetPrimitiveCount() const { return static_cast<int>(lines_.size() + spheres_.size() + labels_.size()); }
+  // What the last DrawShapes and DrawTexts drew (for the statistics).
+  struct DrawCounts {
+    int lines = 0;
+    int spheres = 0;
+    int labels = 0;
+  };
+  const DrawCounts& GetLastDrawCounts() const { return lastDrawn_; }
 
   // Where a label whose point projects to `point` is written, for a screen
   // whose centre is `centre`: pulled towards the ring a quarter diagonal
@@ -77,4 +84,5 @@ class DebugDrawSystem {
   std::vector<Line> lines_;
   std::vector<Sphere> spheres_;
   std::vector<Label> labels_;
+  DrawCounts lastDrawn_;
 };
