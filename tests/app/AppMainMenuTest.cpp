@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -48,7 +49,10 @@ TEST_F(AppMainMenuTest, ClicksOnTheItemsFreeTheCameraResetTheSceneAndSwitchTheWi
       self.script.ButtonDown(next + 1, VK_LBUTTON);
       self.script.ButtonUp(next + 2, VK_LBUTTON);
     }
-    if (self.frames == 40) open = self.GetMenu().IsOpen();
+    // Open and slid all the way up by now.
+    if (self.frames == 40) {
+      open = self.GetMenu().IsOpen() && std::fabs(self.GetMenu().GetPosition()->y - self.GetMenu().GetOpenY()) < 0.5f;
+    }
     if (self.frames == 52) freeCamera = self.IsFreeCamera();
     if (self.frames == 54) fightersBeforeReset = self.GetCharacters().size();
     if (self.frames == 56) fightersAfterReset = self.GetCharacters().size();
