@@ -143,7 +143,7 @@ class AppMain : public FwDX9Template,
   // player's ground (AppMainCharacters.cpp).
   void ControlCharacters();
   void UpdateLandText();
-  // The view: camera, menu items (AppMainView.cpp).
+  // The camera (AppMainView.cpp).
   void FollowCamera(const D3DXVECTOR3& target);
   // The menu (AppMainMenu.cpp): built at start-up, worked by the mouse
   // (and the keys 1 to 4) while shown, its items applied every frame.
@@ -166,7 +166,7 @@ class AppMain : public FwDX9Template,
   void DrawProps();
   void DrawDebugPass();
   void DrawOverlayPass();
-  // The text overlay and the interim menu (AppMainOverlay.cpp).
+  // The text overlay (AppMainOverlay.cpp).
   void DrawOverlay();
   void DrawOverlayLine(const char* text, int left, int top, bool rightAligned);
   // Body sources of the level and the four prop kinds (AppMainScene.cpp).

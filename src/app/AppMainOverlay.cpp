@@ -1,5 +1,6 @@
 // The text overlay: the frame rate always; with the menu shown, the camera
-// position, the status lines, the fighter counts and the profiler. Every line has a black shadow one pixel right and down.
+// position, the status lines, the fighter counts and the profiler. Every
+// line has a black shadow one pixel right and down.
 
 #include <cstdio>
 
