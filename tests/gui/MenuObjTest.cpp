@@ -94,6 +94,8 @@ TEST_F(MenuObjTest, BuildLaysItOutClosedWithTheItemsBelowTheBottomEdge) {
   // A rebuild replaces the items, on the plate too.
   menu.Build(590.0f, 0.2f, 10.0f, 14, 600);
   EXPECT_EQ(menu.GetPlate().children.size(), 5u);
+  menu.SetItemChecked(7, true);  // no such item: ignored
+  EXPECT_FALSE(menu.IsItemChecked(7));
   menu.ClearItems();
   EXPECT_EQ(menu.GetPlate().children.size(), 1u);
   EXPECT_FALSE(menu.IsItemChecked(0));
@@ -117,22 +119,6 @@ TEST_F(MenuObjTest, TheToggleSlidesThePlateAConstantFractionPerFrameAndRetargets
   EXPECT_FALSE(menu.IsOpen());
   const float afterPress = turnedAt - 0.2f * (turnedAt - menu.GetOpenY());  // still opening in the press frame
   EXPECT_NEAR(PlateY(), afterPress + 0.2f * (closed - afterPress), 1e-3f);
-}
-
-TEST_F(MenuObjTest, AnItemClickFlipsItsStateAndColour) {
-  Click(menu.GetToggle());
-  for (int i = 0; i < 60; ++i) menu.Update(Mouse(0, 0, false, false));
-  Click(*menu.GetItem(1));
-  EXPECT_TRUE(menu.IsItemChecked(1));
-  EXPECT_EQ(menu.GetItem(1)->colour, MenuObj::kCheckedColour);
-  menu.ClickItem(1);  // the shortcut does what the click does
-  EXPECT_FALSE(menu.IsItemChecked(1));
-  EXPECT_EQ(menu.GetItem(1)->colour, MenuObj::kUncheckedColour);
-  menu.SetItemChecked(3, true);
-  EXPECT_TRUE(menu.IsItemChecked(3));
-  EXPECT_EQ(menu.GetItem(3)->colour, MenuObj::kCheckedColour);
-  menu.SetItemChecked(7, true);  // no such item
-  EXPECT_FALSE(menu.IsItemChecked(7));
 }
 
 }  // namespace
