@@ -45,6 +45,7 @@ bool AppMain::Init() {
   }
   SetRenderSystem(&renderer_);
   renderer_.SetView(&GetCamera());
+  debugDraw_.SetFrame(this);
 
   InitInput();
   InitSound();
@@ -60,6 +61,7 @@ bool AppMain::Init() {
   effects_.Init(scene_.effectTextures, &renderer_, &GetCamera(), &billboards_, &physics_, &decals_,
                 1000.0f / GetFrameInterval());
   ShadowProjector::Setup(&physics_, &decals_, scene_.effectTextures[kTextureShadow]);
+  BuildMenu();
   CreateSceneObjects();
   return true;
 }

@@ -10,6 +10,7 @@
 #include "character/CharacterManager.h"
 #include "character/CharacterObj.h"
 #include "effects/BillboardSystem.h"
+#include "effects/DebugDrawSystem.h"
 #include "effects/DecalSystem.h"
 #include "effects/EffectManager.h"
 #include "effects/SimpleBackground.h"
@@ -17,6 +18,7 @@
 #include "frame/MessageOutputInterface.h"
 #include "frame/PerformanceMarker.h"
 #include "frame/ProfilerView.h"
+#include "gui/MenuObj.h"
 #include "input/InputSystem.h"
 #include "physics/PhysicsManager.h"
 #include "app/SceneTypes.h"
@@ -119,16 +121,21 @@ class AppMain : public FwDX9Template,
   PropKind& GetPropKind(int index) { return propKinds_[index]; }
   const SceneResources& GetSceneResources() const { return scene_; }
 
-  // The menu's items until the menu itself exists: "NPC Action" (the
-  // opponents act at random; starts on), "FreeCamera" (the free camera
-  // instead of the follow camera), "DebugDraw", and the "Reset" action.
-  void SetNpcAction(bool on) { npcAction_ = on; }
-  bool IsNpcAction() const { return npcAction_; }
-  void SetFreeCamera(bool on) { freeCamera_ = on; }
-  bool IsFreeCamera() const { return freeCamera_; }
-  void SetDebugDrawItem(bool on) { debugDrawItem_ = on; }
-  // Rebuilds the scene's initial population in the next view update.
-  void RequestReset() { resetRequested_ = true; }
+  // The menu's items, in their order on the menu (AppMainMenu.cpp).
+  enum MenuItem { kItemReset = 0, kItemDebugDraw = 1, kItemFreeCamera = 2, kItemNpcAction = 3 };
+  // The items' states, as a click leaves them: "NPC Action" (the opponents
+  // act at random; starts on), "FreeCamera" (the free camera instead of
+  // the follow camera), "DebugDraw" (applied in the next view update).
+  void SetNpcAction(bool on) { menu_.SetItemChecked(kItemNpcAction, on); }
+  bool IsNpcAction() const { return menu_.IsItemChecked(kItemNpcAction); }
+  void SetFreeCamera(bool on) { menu_.SetItemChecked(kItemFreeCamera, on); }
+  bool IsFreeCamera() const { return menu_.IsItemChecked(kItemFreeCamera); }
+  void SetDebugDrawItem(bool on) { menu_.SetItemChecked(kItemDebugDraw, on); }
+  // As a click on "Reset": the scene's initial population comes back in
+  // the next view update.
+  void RequestReset() { menu_.SetItemChecked(kItemReset, true); }
+  MenuObj& GetMenu() { return menu_; }
+  DebugDrawSystem& GetDebugDraw() { return debugDraw_; }
 
   // The follow camera's distance from its target (it starts at 50 and
   // lives for the process, like the rest of its state).
@@ -147,9 +154,19 @@ class AppMain : public FwDX9Template,
   // player's ground (AppMainCharacters.cpp).
   void ControlCharacters();
   void UpdateLandText();
-  // The view: camera, menu items (AppMainView.cpp).
+  // The camera (AppMainView.cpp).
   void FollowCamera(const D3DXVECTOR3& target);
-  void UpdateMenuItems();
+  // The menu (AppMainMenu.cpp): built at start-up, worked by the mouse
+  // (and the keys 1 to 4) while shown, its items applied every frame.
+  void BuildMenu();
+  void UpdateMenu();
+  // Debug drawing (AppMainDebug.cpp): the switch behind "DebugDraw", and a
+  // mark (a sphere of half the sound's reach and the value as a label) at
+  // a sound's position while debug drawing is on.
+  void SwitchDebugDraw(bool on);
+  void AddDebugMark(const D3DXVECTOR3& position, float maxDistance, float value);
+  // The value ("%.1f") as a label at the position, while debug drawing is on.
+  void AddDebugValue(const D3DXVECTOR3& position, float value, D3DCOLOR colour, int holdFrames, int fadeFrames);
   // The game step's reactions (AppMainProps.cpp).
   void UpdateHitReactions();
   void UpdateBombs();
@@ -161,7 +178,7 @@ class AppMain : public FwDX9Template,
   void DrawProps();
   void DrawDebugPass();
   void DrawOverlayPass();
-  // The text overlay and the interim menu (AppMainOverlay.cpp).
+  // The text overlay (AppMainOverlay.cpp).
   void DrawOverlay();
   void DrawOverlayLine(const char* text, int left, int top, bool rightAligned);
   // Body sources of the level and the four prop kinds (AppMainScene.cpp).
@@ -180,6 +197,7 @@ class AppMain : public FwDX9Template,
   void SpillBlood(const D3DXVECTOR3& point, const D3DXVECTOR3& direction);
 
   AdvancedRenderSystem renderer_;
+  DebugDrawSystem debugDraw_;  // outlives the physics manager, whose last join may still draw into it
   InputSystem input_;
   BillboardSystem billboards_;
   DecalSystem decals_;
@@ -197,10 +215,7 @@ class AppMain : public FwDX9Template,
   // The end and start of the sweep whose hits OnRayHit receives.
   D3DXVECTOR3 sweepEnd_{0.0f, 0.0f, 0.0f};
   D3DXVECTOR3 sweepStart_{0.0f, 0.0f, 0.0f};
-  bool npcAction_ = true;
-  bool freeCamera_ = false;
-  bool debugDrawItem_ = false;
-  bool resetRequested_ = false;
+  MenuObj menu_;
   bool menuVisible_ = false;
   bool debugDrawOn_ = false;
   EffectManager effects_;

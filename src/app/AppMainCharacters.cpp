@@ -28,7 +28,7 @@ void AppMain::ControlCharacters() {
     player_->turnRate = SmoothPlayerTurn(player_->turnRate, target);
     player_->commands = playerCommand_;
   }
-  if (npcAction_) {
+  if (IsNpcAction()) {
     for (CharacterObj* character : characters_) {
       if (character != player_) ApplyOpponentRandomAction(&character->commands, &character->turnRate);
     }

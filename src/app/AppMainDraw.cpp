@@ -1,5 +1,5 @@
-// The drawing of one frame: the 3D debug pass, then the 2D overlay, then
-// the present, which also notices a lost device.
+// The drawing of one frame: the 3D debug pass, then the 2D overlay (debug
+// labels, menu, texts), then the present, which also notices a lost device.
 
 #include "app/AppMain.h"
 #include "frame/ImmediateVertices.h"
@@ -32,6 +32,11 @@ void AppMain::Draw() {
   if (screenEffects) {
     if (renderer_.UsesBloom()) renderer_.ApplyBloom();
     effects_.DrawFlash();
+    // The open menu softens the scene behind it.
+    if (menuVisible_) {
+      renderer_.ApplyBlur(2.0f, D3DXVECTOR2(renderer_.GetScreenWidth(), renderer_.GetScreenHeight()),
+                          scene_.effectTextures[kTextureScreenBlurMask]);
+    }
     renderer_.EndSceneCapture();
   }
 
@@ -53,6 +58,7 @@ void AppMain::DrawDebugPass() {
   device->SetTransform(D3DTS_WORLD, D3DXMatrixScaling(&world, 50.0f, 50.0f, 50.0f));
   DrawAxisGizmo();
   device->SetTransform(D3DTS_WORLD, D3DXMatrixIdentity(&world));
+  debugDraw_.DrawShapes();
 
   // While orbiting, the pivot is marked with a smaller gizmo.
   if (IsKeyDown(VK_MBUTTON)) {
@@ -72,5 +78,7 @@ void AppMain::DrawOverlayPass() {
   IDirect3DDevice9* device = GetDevice();
   device->SetFVF(kScreenVertexFvf);
   device->SetTexture(0, nullptr);
+  debugDraw_.DrawTexts();
+  if (menuVisible_) menu_.Draw(*this);
   DrawOverlay();
 }

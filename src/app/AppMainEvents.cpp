@@ -104,6 +104,7 @@ void AppMain::ThrowObject(const D3DXMATRIX& hand, const D3DXVECTOR3& velocity, C
 
 void AppMain::PlayHitSound(const D3DXVECTOR3& position, float strength) {
   if (sound_ != nullptr) sound_->Play3D(scene_.hitSound, 1.0f, strength * 180.0f + 20.0f, position, 0.0f);
+  AddDebugValue(position, strength, 0xFFFF0000u, 60, 60);
 }
 
 void AppMain::OnImpact(const btCollisionObject* a, const btCollisionObject* b, const D3DXVECTOR3& /*point*/,

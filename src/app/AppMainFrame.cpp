@@ -15,7 +15,10 @@ void AppMain::Frame() {
   if (IsKeyPressed(VK_ESCAPE)) SetQuitRequested(true);
 
   // Join the step started last frame; the marker spans the frame boundary.
+  // Without a step to join (paused), the frozen world still debug-draws.
+  const bool joining = physics_.IsStepInFlight();
   physics_.FinishStep();
+  if (!joining) physics_.DrawDebugWorld();
   if (profiler_.IsInProgress(kProfilePhysics)) profiler_.End(kProfilePhysics);
 
   const bool step = DecideStep();

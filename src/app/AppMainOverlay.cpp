@@ -1,6 +1,6 @@
 // The text overlay: the frame rate always; with the menu shown, the camera
-// position, the status lines, the fighter counts, the menu's items and the
-// profiler. Every line has a black shadow one pixel right and down.
+// position, the status lines, the fighter counts and the profiler. Every
+// line has a black shadow one pixel right and down.
 
 #include <cstdio>
 
@@ -53,19 +53,6 @@ void AppMain::DrawOverlay() {
   }
   std::snprintf(text, sizeof(text), "Char:%d (D:%d S:%d)", static_cast<int>(characters_.size()), ragdolls, resting);
   DrawOverlayLine(text, width - 220, height - 30, true);
-
-  // The menu's items, with the keys that work them until the menu exists.
-  const struct {
-    const char* label;
-    bool checked;
-  } items[] = {{"1 Reset", false}, {"2 DebugDraw", debugDrawOn_}, {"3 FreeCamera", freeCamera_},
-               {"4 NPC Action", npcAction_}};
-  int top = 40;
-  for (const auto& item : items) {
-    std::snprintf(text, sizeof(text), "%s %s", item.checked ? "[x]" : "[ ]", item.label);
-    DrawOverlayLine(text, width - 200, top, false);
-    top += GetFontHeight() + 4;
-  }
 
   BuildProfilerView(profiler_, kProfilerNames, kProfileSectionCount, GetFrameInterval(), GetFontHeight(),
                     &profilerView_);

@@ -42,6 +42,7 @@ void AppMain::UpdateHitReactions() {
       if (sound_ != nullptr) {
         sound_->Play3D(scene_.hitSound, 1.0f, character->hitDamage * 0.5f + 30.0f, character->position, 0.0f);
       }
+      AddDebugMark(character->position, character->hitDamage * 0.5f + 30.0f, character->hitDamage);
       character->hitDamage = 0.0f;
     }
     character->hitDamage *= 0.8f;
@@ -162,10 +163,9 @@ void AppMain::UpdateProps() {
     if (prop->kind->castsShadow) UpdatePropShadow(prop);
 
     if (prop->tick % 3 == 0 && prop->impact > prop->kind->impactThreshold) {
-      if (sound_ != nullptr) {
-        const D3DXVECTOR3 position(prop->matrix._41, prop->matrix._42, prop->matrix._43);
-        sound_->Play3D(scene_.impactSound, 1.0f, prop->impact * 0.3f + 25.0f, position, 0.0f);
-      }
+      const D3DXVECTOR3 position(prop->matrix._41, prop->matrix._42, prop->matrix._43);
+      if (sound_ != nullptr) sound_->Play3D(scene_.impactSound, 1.0f, prop->impact * 0.3f + 25.0f, position, 0.0f);
+      AddDebugMark(position, prop->impact * 0.3f + 25.0f, prop->impact);
       // The next knock must first overcome a negative start.
       prop->impact = prop->kind->impactThreshold * -2.0f;
     }

@@ -1,5 +1,5 @@
 // The view of every frame: the follow camera behind the player (or the
-// free camera), the shaders' camera position, the menu and its items.
+// free camera), the shaders' camera position, and the menu (AppMainMenu.cpp).
 
 #include <algorithm>
 
@@ -24,7 +24,7 @@ constexpr std::uint16_t kLevelMask = 0x100;
 float AppMain::GetFollowDistance() { return g_follow.distance; }
 
 void AppMain::UpdateView() {
-  if (freeCamera_) {
+  if (IsFreeCamera()) {
     FreeCamera();
   } else if (player_ != nullptr) {
     // The camera aims at the middle of the fighter's capsule, not at its
@@ -35,7 +35,7 @@ void AppMain::UpdateView() {
   }
   if (!renderer_.IsFixedPipeline()) renderer_.SetCameraPosition(GetCamera().eye);
   if (IsKeyPressed(VK_F3)) menuVisible_ = !menuVisible_;
-  UpdateMenuItems();
+  UpdateMenu();
   // Back to front for this frame's camera.
   billboards_.Sort();
 }
@@ -75,24 +75,4 @@ void AppMain::FollowCamera(const D3DXVECTOR3& target) {
   }
   FwDX9::UpdateView();
   state.lastMouse = GetMousePosition();
-}
-
-void AppMain::UpdateMenuItems() {
-  // Until the menu's widgets exist, its four items answer to the keys 1 to 4
-  // while the menu is shown: Reset, DebugDraw, FreeCamera, NPC Action.
-  if (menuVisible_) {
-    if (IsKeyPressed('1')) resetRequested_ = true;
-    if (IsKeyPressed('2')) debugDrawItem_ = !debugDrawItem_;
-    if (IsKeyPressed('3')) freeCamera_ = !freeCamera_;
-    if (IsKeyPressed('4')) npcAction_ = !npcAction_;
-  }
-
-  if (resetRequested_) {
-    resetRequested_ = false;
-    ResetScene();
-    CreateSceneObjects();
-  }
-  // Debug drawing itself comes with the debug-draw system; the flag already
-  // follows its item.
-  if (debugDrawItem_ != debugDrawOn_) debugDrawOn_ = !debugDrawOn_;
 }

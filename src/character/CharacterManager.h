@@ -51,7 +51,7 @@ class CharacterManager {
   int GetCount() const { return static_cast<int>(characters.size()); }
   CharacterBase* Get(int index) const { return characters[static_cast<std::size_t>(index)]; }
 
-  DebugDrawSystem* debugDraw = nullptr;  // the probe marks' target; marks come with debug drawing
+  DebugDrawSystem* debugDraw = nullptr;  // the probe marks' target; null while debug drawing is off
   CallbackObj* callback = nullptr;       // null: no reactions
   std::vector<CharacterBase*> characters;
 };

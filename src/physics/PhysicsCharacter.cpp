@@ -4,6 +4,7 @@
 #include "physics/PhysicsCharacter.h"
 
 #include "btBulletDynamicsCommon.h"
+#include "effects/DebugDrawSystem.h"
 #include "physics/PhysicsManager.h"
 #include "physics/PhysicsMath.h"
 
@@ -67,7 +68,6 @@ bool PhysicsCharacter::Create(const D3DXVECTOR3& position, float mass, float rad
   crouching_ = false;
   frameCounter_ = g_capsuleCounter++;
   groundProbeCount_ = 0;
-  debugLines_.Clear();
 
   standShape_ = new btCapsuleShape(radius, height - 2.0f * radius);
   crouchShape_ = new btCapsuleShape(crouchRadius, crouchHeight - 2.0f * crouchRadius);
@@ -148,5 +148,6 @@ float PhysicsCharacter::PushMass(float otherMass) const {
 
 void PhysicsCharacter::AddDebugLine(const D3DXVECTOR3& from, const D3DXVECTOR3& to, std::uint32_t color,
                                     int holdFrames) {
-  if (manager_->GetDebugDraw().target != nullptr) debugLines_.Add(from, to, color, holdFrames);
+  DebugDrawSystem* target = manager_->GetDebugDraw().target;
+  if (target != nullptr) target->AddLine(from, to, color, holdFrames, 0);
 }

@@ -11,7 +11,6 @@
 
 #include "LinearMath/btScalar.h"  // PeBodySource.h needs it first
 #include "physics/PeBodySource.h"
-#include "physics/PhysicsDebugLines.h"
 #include "platform/d3dx9/D3dxMath.h"
 
 class PhysicsManager;
@@ -36,8 +35,6 @@ class PhysicsCharacter {
   static constexpr float kInverseMaxGroundAngle = 1.0417415f;
   // Frames a character still counts as on the ground after leaving it.
   static constexpr int kGraceFrames = 6;
-  // Enough for every ray of one character frame.
-  static constexpr int kDebugLineCapacity = 8;
 
   PhysicsCharacter() = default;
   virtual ~PhysicsCharacter();
@@ -93,10 +90,6 @@ class PhysicsCharacter {
   // The owning character (set by it after creation).
   void* character = nullptr;
 
-  // The rays of the current character frame, gathered while the manager has
-  // a debug target.
-  const PhysicsDebugLines<kDebugLineCapacity>& GetDebugLines() const { return debugLines_; }
-
  private:
   // Update's parts.
   void ProbeGround(bool wasGrounded, float dy);
@@ -111,6 +104,7 @@ class PhysicsCharacter {
   void ClimbStep();
   // The mass that meets a body of the given mass in a push.
   float PushMass(float otherMass) const;
+  // A probe ray for the debug view, while the world has a debug target.
   void AddDebugLine(const D3DXVECTOR3& from, const D3DXVECTOR3& to, std::uint32_t color, int holdFrames);
 
   PhysicsManager* manager_ = nullptr;
@@ -156,5 +150,4 @@ class PhysicsCharacter {
   BodySource source_;
   int frameCounter_ = 0;
   int groundProbeCount_ = 0;
-  PhysicsDebugLines<kDebugLineCapacity> debugLines_;
 };

@@ -31,7 +31,6 @@ float SlopeOf(float normalY) { return std::acos(std::max(-1.0f, std::min(1.0f, n
 void PhysicsCharacter::Update(float* landingStrength) {
   if (landingStrength != nullptr) *landingStrength = 0.0f;
   if (body_ == nullptr) return;
-  debugLines_.Clear();
   ++frameCounter_;
   const bool wasGrounded = grounded_;
 

@@ -85,7 +85,11 @@ void PhysicsManager::FinishStep() {
   Wait();
   stepInFlight_ = false;
   debugDraw_.drawingAllowed = true;
-  if (debugDraw_.target != nullptr) world_->debugDrawWorld();
+  DrawDebugWorld();
+}
+
+void PhysicsManager::DrawDebugWorld() {
+  if (world_ != nullptr && debugDraw_.target != nullptr && !stepInFlight_) world_->debugDrawWorld();
 }
 
 bool PhysicsManager::AddBody(const D3DXMATRIX& world, PeBodySource* source, BodyHandle** handle) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BulletCollision/CollisionDispatch/btCollisionWorld.h"
+#include "LinearMath/btIDebugDraw.h"
 #include "frame/ThreadBase.h"
 #include "physics/BodyHandle.h"
 #include "physics/PeBodySource.h"
@@ -44,14 +45,31 @@ class PhysicsManager : public ThreadBase {
                           float impulse, btPersistentManifold* manifold) = 0;
   };
 
-  // The world's debug drawer. Drawing is not allowed while a step runs, so
-  // nothing Bullet draws from the worker thread reaches the render side.
-  class BulletDebugDraw {
+  // The world's debug drawer: turns Bullet's wireframes, boxes, constraint
+  // frames and contact points into timed lines and circles of the target,
+  // held for one frame. Drawing is not allowed while a step runs, so nothing
+  // Bullet draws from the worker thread reaches the render side.
+  class BulletDebugDraw : public btIDebugDraw {
    public:
+    void drawLine(const btVector3& from, const btVector3& to, const btVector3& color) override;
+    void drawSphere(btScalar radius, const btTransform& transform, const btVector3& color) override;
+    void drawContactPoint(const btVector3& pointOnB, const btVector3& normalOnB, btScalar distance, int lifeTime,
+                          const btVector3& color) override;
+    // To the debug output, never to a message box.
+    void reportErrorWarning(const char* warning) override;
+    void draw3dText(const btVector3& location, const char* text) override;
+    void setDebugMode(int mode) override { debugMode = mode; }
+    int getDebugMode() const override { return debugMode; }
+
     DebugDrawSystem* target = nullptr;
     int debugMode = 0;
     bool drawingAllowed = true;
   };
+
+  // Bullet's debug modes: the simple wireframe, and the full view that adds
+  // bounding boxes, constraint frames and constraint limits.
+  static constexpr int kDebugModeSimple = 0x1;
+  static constexpr int kDebugModeFull = 0x1803;
 
   PhysicsManager() = default;
   // Joins a step still in flight and releases the world.
@@ -82,7 +100,14 @@ class PhysicsManager : public ThreadBase {
   // Waits for the step in flight, if any, then lets the world draw itself
   // when a debug target is set.
   void FinishStep();
+  // The world's debug drawing into the target, if one is set and no step
+  // runs. FinishStep does it after each join; a paused frame, which joins
+  // nothing, calls it so that the frozen world stays visible.
+  void DrawDebugWorld();
   bool IsStepInFlight() const { return stepInFlight_; }
+  // Sends the world's debug drawing to the target from the next join on,
+  // in the simple or the full mode; null switches it off.
+  void SetDebugDraw(DebugDrawSystem* target, bool simple);
 
   // Creates a body from the source at a Direct3D world matrix (row vectors,
   // translation in the fourth row) and adds it with the source's group and
