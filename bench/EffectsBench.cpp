@@ -2,16 +2,23 @@
 // Update + Sort of N live particles, Draw per particle and the decals' Draw
 // (200 near, 1,000 far), each with the GL draw calls skipped (our layers
 // only, range(1) = 0) and with Mesa drawing (range(1) = 1), and Add of a lit
-// decal. The particles' draw runs with the game's running depth bias
+// decal; a blob shadow's Project (ray and decal) over a flat level; the
+// sky's Draw with and without Mesa. The particles' draw runs with the game's running depth bias
 // (range(2) = 1) and with none (range(2) = 0): a rasteriser that rebuilds
 // state per bias value shows up as the difference.
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "effects/BillboardSystem.h"
 #include "effects/DecalSystem.h"
+#include "effects/ShadowProjector.h"
+#include "effects/SimpleBackground.h"
+#include "physics/PhysicsManager.h"
+#include "physics/PhysicsMaterial.h"
 #include "frame/DisplayConfiguration.h"
 #include "platform/d3d9/D3d9Automation.h"
 #include "platform/d3dx9/D3dxTexture.h"
@@ -46,6 +53,14 @@ class Scene {
     D3DXCreateTexture(device_, 32, 32, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture_);
     billboards_.Init(device_, &camera_, &renderer_);
     decals_.Init(device_, &camera_, 255, &renderer_, 0.7f);
+    background_.SetDevice(device_);
+    background_.CreateSky(D3DXVECTOR3(0.25f, 0.3f, 0.4f), 1.0f, 20.0f, D3DXVECTOR3(0.15f, 0.3f, 0.15f));
+    background_.CreateCelestial(0, D3DXVECTOR3(0.4f, -0.9f, 0.7f), D3DXCOLOR(0.9f, 0.85f, 0.8f, 1), 1.0f, 3.5f, 2.0f,
+                                100.0f);
+    background_.CreateCelestial(1, D3DXVECTOR3(-0.6f, -0.2f, -0.5f), D3DXCOLOR(0.5f, 0.5f, 0.5f, 1), 1.0f, 3.5f,
+                                2.0f, 100.0f);
+    device_->SetTransform(D3DTS_VIEW, &camera_.view);
+    device_->SetTransform(D3DTS_PROJECTION, &camera_.projection);
   }
 
   // n drifting, fading, spinning particles in front of the camera.
@@ -85,7 +100,34 @@ class Scene {
     device_->Present(nullptr, nullptr, nullptr, nullptr);
   }
 
+  // A flat level square at y = 0 for the shadow rays.
+  void MakeGround() {
+    if (groundBody_ != nullptr) return;
+    physics_.Init();
+    const float h = 500.0f;
+    const D3DXVECTOR3 corners[4] = {{-h, 0, -h}, {-h, 0, h}, {h, 0, h}, {h, 0, -h}};
+    D3DXCreateMeshFVF(2, 4, D3DXMESH_MANAGED, D3DFVF_XYZ, device_, &ground_);
+    void* data = nullptr;
+    ground_->LockVertexBuffer(0, &data);
+    std::memcpy(data, corners, sizeof(corners));
+    ground_->UnlockVertexBuffer();
+    ground_->LockIndexBuffer(0, &data);
+    const WORD indices[6] = {0, 1, 2, 0, 2, 3};
+    std::memcpy(data, indices, sizeof(indices));
+    ground_->UnlockIndexBuffer();
+    DWORD* attributes = nullptr;
+    ground_->LockAttributeBuffer(0, &attributes);
+    attributes[0] = attributes[1] = 0;
+    ground_->UnlockAttributeBuffer();
+    std::vector<std::int32_t> materials = {kMaterialGrass};
+    physics_.CreateTriMesh(&groundSource_, materials, ground_, 1.0f);
+    D3DXMATRIX identity;
+    physics_.AddBody(*D3DXMatrixIdentity(&identity), groundSource_, &groundBody_);
+    ShadowProjector::Setup(&physics_, &decals_, texture_);
+  }
+
   IDirect3DDevice9* device() const { return device_; }
+  SimpleBackground& background() { return background_; }
   BillboardSystem& billboards() { return billboards_; }
   DecalSystem& decals() { return decals_; }
   IDirect3DTexture9* texture() const { return texture_; }
@@ -98,6 +140,11 @@ class Scene {
   IDirect3DTexture9* texture_ = nullptr;
   BillboardSystem billboards_;
   DecalSystem decals_;
+  SimpleBackground background_;
+  PhysicsManager physics_;
+  ID3DXMesh* ground_ = nullptr;
+  PeBodySource* groundSource_ = nullptr;
+  BodyHandle* groundBody_ = nullptr;
 };
 
 Scene& SharedScene() {
@@ -161,6 +208,31 @@ void BM_DecalAddLit(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DecalAddLit)->Unit(benchmark::kNanosecond);
+
+// A fighter's shadow refresh: the ray down to the level and the decal,
+// which expires at the next update as the game's do.
+void BM_ShadowProject(benchmark::State& state) {
+  Scene& scene = SharedScene();
+  scene.MakeGround();
+  scene.decals().Clear();
+  ShadowProjector shadow(49.0f, 12.6f, 0.35f);
+  for (auto _ : state) {
+    shadow.Project(0, D3DXVECTOR3(3, 10, 4));
+    scene.decals().Update();
+  }
+}
+BENCHMARK(BM_ShadowProject)->Unit(benchmark::kMicrosecond);
+
+void BM_BackgroundDraw(benchmark::State& state) {
+  Scene& scene = SharedScene();
+  scene.Submit(state.range(0) != 0);
+  for (auto _ : state) {
+    scene.background().Draw(D3DXVECTOR3(0, 30, -60));
+    scene.Finish();
+  }
+  scene.Submit(true);
+}
+BENCHMARK(BM_BackgroundDraw)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -6,10 +6,14 @@
 // of a whole frame and the CPU of the effects' sort and draws, each frame
 // repeated on the same state after the game's own frame.
 //
-//   effects_brawl_bench [--root DIR] [--frames N]
+//   effects_brawl_bench [--root DIR] [--frames N] [--crowd]
 //
 // The effects' per-frame Update is not repeated (it would age every
 // particle twice); effects_bench gives its cost for the counts printed here.
+// Each frame also times one round of every blob shadow of the scene (three
+// per fighter, one per loose prop) cast into a scratch decal system: the
+// most the shadows can cost in a frame, since each caster refreshes only
+// every few frames. --crowd drops 200 fighters instead of the scene's 20.
 
 #include <unistd.h>
 
@@ -18,6 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include <random>
 
 #include "app/AppMain.h"
 #include "frame/DisplayConfiguration.h"
@@ -34,7 +40,7 @@ double Since(Clock::time_point start) { return std::chrono::duration<double, std
 
 class BrawlApp : public AppMain {
  public:
-  explicit BrawlApp(int frames) : frames_(frames) {}
+  BrawlApp(int frames, bool crowd) : frames_(frames), crowd_(crowd) {}
 
   std::size_t peakBillboards = 0;
   std::size_t peakDecals = 0;
@@ -44,11 +50,15 @@ class BrawlApp : public AppMain {
   double effectsDrawMs = 0.0;
   double worstEffectsDrawMs = 0.0;
   int measured = 0;
+  double shadowRoundMs = 0.0;
+  int shadowCasts = 0;
 
   bool Init() override {
     crt::srand(1);
     if (!AppMain::Init()) return false;
     d3d9::SetDrawSubmission(GetDevice(), false);
+    if (crowd_) SpawnCrowd();
+    scratch_.Init(GetDevice(), &GetCamera(), 255, &GetRenderer(), 0.7f);
     return true;
   }
 
@@ -64,7 +74,9 @@ class BrawlApp : public AppMain {
     GetBillboards().Draw(0.0000001f);
     const double effects = Since(effectsBegin);
 
+    const double shadows = ShadowRound();
     if (frame_ >= 60) {  // past the fighters' first landing
+      shadowRoundMs += shadows;
       frameMs += frame;
       effectsDrawMs += effects;
       worstEffectsDrawMs = std::max(worstEffectsDrawMs, effects);
@@ -89,22 +101,72 @@ class BrawlApp : public AppMain {
   }
 
  private:
+  // Every caster once, into the scratch decals; the game's own shadows are
+  // left as they are.
+  double ShadowRound() {
+    GetPhysics().FinishStep();
+    IDirect3DTexture9* texture = GetSceneResources().effectTextures[kTextureShadow];
+    ShadowProjector::Setup(&GetPhysics(), &scratch_, texture);
+    const Clock::time_point begin = Clock::now();
+    int casts = 0;
+    for (CharacterObj* fighter : GetCharacters()) {
+      D3DXVECTOR3 centre(0.0f, 0.0f, 0.0f);
+      for (int bone : {CharacterObj::kWaist, CharacterObj::kLeftHip, CharacterObj::kRightHip}) {
+        const D3DXMATRIX& world = fighter->GetBone(bone)->world;
+        centre += D3DXVECTOR3(world._41, world._42, world._43) / 3.0f;
+      }
+      for (int i = 0; i < CharacterObj::kShadowCount; ++i) {
+        ShadowProjector shadow = fighter->GetShadow(i);
+        shadow.Project(2, centre);
+        ++casts;
+      }
+    }
+    for (SceneProp* prop : GetProps()) {
+      if (!prop->kind->castsShadow) continue;
+      ShadowProjector shadow = prop->shadow;
+      shadow.Project(1, D3DXVECTOR3(prop->matrix._41, prop->matrix._42, prop->matrix._43));
+      ++casts;
+    }
+    const double elapsed = Since(begin);
+    ShadowProjector::Setup(&GetPhysics(), &GetDecals(), texture);
+    scratch_.Clear();
+    shadowCasts = casts;
+    return elapsed;
+  }
+
+  // Extra fighters dropped over the arena's interior, as game_bench does.
+  void SpawnCrowd() {
+    std::mt19937 random(12345);
+    std::uniform_real_distribution<float> across(-240.0f, 240.0f);
+    std::uniform_real_distribution<float> yaw(0.0f, 6.2831855f);
+    for (int made = static_cast<int>(GetCharacters().size()); made < 200; ++made) {
+      const float x = across(random);
+      const float z = across(random);
+      SpawnCharacter(D3DXVECTOR3(x, 400.0f, z), yaw(random), 3.0f);
+    }
+  }
+
   const int frames_;
+  const bool crowd_;
   int frame_ = 0;
+  DecalSystem scratch_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
   int frames = 3600;
+  bool crowd = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--root" && i + 1 < argc) {
       if (chdir(argv[++i]) != 0) return 1;
+    } else if (argument == "--crowd") {
+      crowd = true;
     } else if (argument == "--frames" && i + 1 < argc) {
       frames = std::max(120, std::atoi(argv[++i]));
     } else {
-      std::fprintf(stderr, "usage: effects_brawl_bench [--root DIR] [--frames N]\n");
+      std::fprintf(stderr, "usage: effects_brawl_bench [--root DIR] [--frames N] [--crowd]\n");
       return 2;
     }
   }
@@ -120,7 +182,7 @@ int main(int argc, char** argv) {
   display.useShaders = true;
   display.highQuality = false;
 
-  BrawlApp app(frames);
+  BrawlApp app(frames, crowd);
   if (!app.Run(nullptr, 60.0f)) return 1;
   const double n = app.measured > 0 ? app.measured : 1;
   std::printf("frames %d (standard mode, 800x600, draws skipped)\n", frames);
@@ -129,5 +191,7 @@ int main(int argc, char** argv) {
               app.finalDecalRecords);
   std::printf("CPU per frame %.3f ms; effects' sort + draws %.3f ms (worst %.3f ms), %.1f %% of the frame\n",
               app.frameMs / n, app.effectsDrawMs / n, app.worstEffectsDrawMs, 100.0 * app.effectsDrawMs / app.frameMs);
+  std::printf("one round of every shadow: %d casts, %.3f ms (%.2f us per cast)\n", app.shadowCasts,
+              app.shadowRoundMs / n, 1000.0 * app.shadowRoundMs / n / std::max(1, app.shadowCasts));
   return 0;
 }
