@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/AppMain.h"
+#include "BenchScene.h"
 #include "frame/DisplayConfiguration.h"
 #include "frame/ImmediateVertices.h"
 #include "platform/d3d9/D3d9Automation.h"
@@ -165,14 +166,6 @@ class BenchApp : public AppMain {
   double cpuStart_ = 0.0;
 };
 
-bool ParseCount(const char* text, int* value) {
-  char* end = nullptr;
-  const long parsed = std::strtol(text, &end, 10);
-  if (*end != '\0' || parsed < 1 || parsed > 100000) return false;
-  *value = static_cast<int>(parsed);
-  return true;
-}
-
 int Usage() {
   std::fprintf(stderr, "usage: debug_draw_bench [--root DIR] [--warm N] [--steady N] [--repeat N]\n");
   return 2;
@@ -189,11 +182,11 @@ int main(int argc, char** argv) {
     if (argument == "--root" && hasValue) {
       root = argv[++i];
     } else if (argument == "--warm" && hasValue) {
-      if (!ParseCount(argv[++i], &settings.warmFrames)) return Usage();
+      if (!bench::ParseCount(argv[++i], &settings.warmFrames)) return Usage();
     } else if (argument == "--steady" && hasValue) {
-      if (!ParseCount(argv[++i], &settings.steadyFrames)) return Usage();
+      if (!bench::ParseCount(argv[++i], &settings.steadyFrames)) return Usage();
     } else if (argument == "--repeat" && hasValue) {
-      if (!ParseCount(argv[++i], &settings.repeat)) return Usage();
+      if (!bench::ParseCount(argv[++i], &settings.repeat)) return Usage();
     } else {
       return Usage();
     }

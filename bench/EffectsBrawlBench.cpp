@@ -23,9 +23,8 @@
 #include <cstdlib>
 #include <string>
 
-#include <random>
-
 #include "app/AppMain.h"
+#include "BenchScene.h"
 #include "frame/DisplayConfiguration.h"
 #include "platform/d3d9/D3d9Automation.h"
 #include "platform/host/Headless.h"
@@ -57,7 +56,7 @@ class BrawlApp : public AppMain {
     crt::srand(1);
     if (!AppMain::Init()) return false;
     d3d9::SetDrawSubmission(GetDevice(), false);
-    if (crowd_) SpawnCrowd();
+    if (crowd_) bench::SpawnCrowd(*this, 200);
     scratch_.Init(GetDevice(), &GetCamera(), 255, &GetRenderer(), 0.7f);
     return true;
   }
@@ -132,18 +131,6 @@ class BrawlApp : public AppMain {
     scratch_.Clear();
     shadowCasts = casts;
     return elapsed;
-  }
-
-  // Extra fighters dropped over the arena's interior, as game_bench does.
-  void SpawnCrowd() {
-    std::mt19937 random(12345);
-    std::uniform_real_distribution<float> across(-240.0f, 240.0f);
-    std::uniform_real_distribution<float> yaw(0.0f, 6.2831855f);
-    for (int made = static_cast<int>(GetCharacters().size()); made < 200; ++made) {
-      const float x = across(random);
-      const float z = across(random);
-      SpawnCharacter(D3DXVECTOR3(x, 400.0f, z), yaw(random), 3.0f);
-    }
   }
 
   const int frames_;

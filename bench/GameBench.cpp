@@ -26,10 +26,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
 
 #include "app/AppMain.h"
+#include "BenchScene.h"
 #include "frame/DisplayConfiguration.h"
 #include "platform/host/Headless.h"
 #include "platform/win32/CrtRandom.h"
@@ -82,7 +82,7 @@ class BenchApp : public AppMain {
     crt::srand(1);  // the same opponents' choices on every run
     const Clock::time_point start = Clock::now();
     const bool ok = AppMain::Init();
-    if (ok && crowd_) SpawnCrowd();
+    if (ok && crowd_) bench::SpawnCrowd(*this, kCrowd);
     initSeconds = std::chrono::duration<double>(Clock::now() - start).count();
     fighters = static_cast<int>(GetCharacters().size());
     return ok;
@@ -107,31 +107,10 @@ class BenchApp : public AppMain {
   }
 
  private:
-  // Extra fighters dropped over the arena's interior, scale 3 like the
-  // scene's own opponents.
-  void SpawnCrowd() {
-    std::mt19937 random(12345);
-    std::uniform_real_distribution<float> across(-240.0f, 240.0f);
-    std::uniform_real_distribution<float> yaw(0.0f, 6.2831855f);
-    for (int made = static_cast<int>(GetCharacters().size()); made < kCrowd; ++made) {
-      const float x = across(random);
-      const float z = across(random);
-      SpawnCharacter(D3DXVECTOR3(x, 400.0f, z), yaw(random), 3.0f);
-    }
-  }
-
   const Settings& settings_;
   const bool crowd_;
   int frame_ = 0;
 };
-
-bool ParseCount(const char* text, int* value) {
-  char* end = nullptr;
-  const long parsed = std::strtol(text, &end, 10);
-  if (*end != '\0' || parsed < 1 || parsed > 100000) return false;
-  *value = static_cast<int>(parsed);
-  return true;
-}
 
 int Usage() {
   std::fprintf(stderr, "usage: game_bench [--root DIR] [--warm N] [--steady N] [--crowd-only | --scene-only]\n");
@@ -160,9 +139,9 @@ int main(int argc, char** argv) {
     if (argument == "--root" && value != nullptr) {
       root = argv[++i];
     } else if (argument == "--warm" && value != nullptr) {
-      if (!ParseCount(argv[++i], &settings.warmFrames)) return Usage();
+      if (!bench::ParseCount(argv[++i], &settings.warmFrames)) return Usage();
     } else if (argument == "--steady" && value != nullptr) {
-      if (!ParseCount(argv[++i], &settings.steadyFrames)) return Usage();
+      if (!bench::ParseCount(argv[++i], &settings.steadyFrames)) return Usage();
     } else if (argument == "--crowd-only") {
       settings.scene = false;
     } else if (argument == "--scene-only") {
