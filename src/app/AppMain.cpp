@@ -48,6 +48,7 @@ bool AppMain::Init() {
 
   InitInput();
   InitSound();
+  InitEffectSystems();
 
   menuVisible_ = false;
   debugDrawOn_ = false;
@@ -56,6 +57,8 @@ bool AppMain::Init() {
   CharacterObj::shadowCameraPosition = &GetCamera().eye;
 
   LoadScene(false);
+  effects_.Init(scene_.effectTextures, &renderer_, &GetCamera(), &billboards_, &physics_, &decals_,
+                1000.0f / GetFrameInterval());
   CreateSceneObjects();
   return true;
 }
@@ -68,6 +71,7 @@ void AppMain::Exit() {
   UnloadScene();
   if (CharacterObj::shadowCameraPosition == &GetCamera().eye) CharacterObj::shadowCameraPosition = nullptr;
   ReleasePhysics();
+  ReleaseEffectSystems();
   ReleaseSound();
   input_.ReleaseDevices();
   renderer_.Uninit();

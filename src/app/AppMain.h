@@ -9,6 +9,9 @@
 
 #include "character/CharacterManager.h"
 #include "character/CharacterObj.h"
+#include "effects/BillboardSystem.h"
+#include "effects/DecalSystem.h"
+#include "effects/EffectManager.h"
 #include "frame/FwDX9.h"
 #include "frame/MessageOutputInterface.h"
 #include "frame/PerformanceMarker.h"
@@ -39,6 +42,9 @@ class AppMain : public FwDX9Template,
   // Profiler sections, in the order of their names.
   enum ProfilerSection { kProfileUpdate = 0, kProfileDraw = 1, kProfilePhysics = 2, kProfileSectionCount = 3 };
   static const char* const kProfilerNames[kProfileSectionCount];
+
+  // Blood drops, smoke and the blast's flash.
+  using EffectManager = ::EffectManager;
 
   AppMain();
   // Assumes Exit has run.
@@ -93,6 +99,9 @@ class AppMain : public FwDX9Template,
   // The sound system while the application holds it, else null.
   SoundSystem* GetSound() const { return sound_; }
   PhysicsManager& GetPhysics() { return physics_; }
+  BillboardSystem& GetBillboards() { return billboards_; }
+  DecalSystem& GetDecals() { return decals_; }
+  EffectManager& GetEffects() { return effects_; }
   // The command word of the player's keys in the last game step.
   std::uint32_t GetPlayerCommand() const { return playerCommand_; }
 
@@ -161,9 +170,16 @@ class AppMain : public FwDX9Template,
   // The world and its step timing (AppMainPhysics.cpp).
   void InitPhysics();
   void ReleasePhysics();
+  // Billboards and decals (AppMainEffects.cpp).
+  void InitEffectSystems();
+  void ReleaseEffectSystems();
+  // Three sprays of blood where a blade cuts a fighter.
+  void SpillBlood(const D3DXVECTOR3& point, const D3DXVECTOR3& direction);
 
   AdvancedRenderSystem renderer_;
   InputSystem input_;
+  BillboardSystem billboards_;
+  DecalSystem decals_;
   SoundSystem* sound_ = nullptr;  // the process-wide instance, held from Init to Exit
   PhysicsManager physics_;
   std::uint32_t playerCommand_ = 0;
@@ -183,6 +199,7 @@ class AppMain : public FwDX9Template,
   bool resetRequested_ = false;
   bool menuVisible_ = false;
   bool debugDrawOn_ = false;
+  EffectManager effects_;
   PerformanceMarker profiler_;
   ProfilerView profilerView_;  // laid out anew each frame the menu is shown
   char landText_[1024] = {};

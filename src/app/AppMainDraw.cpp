@@ -19,6 +19,9 @@ void AppMain::Draw() {
   // The level's light map leaves stage 1 on in the fixed pipeline.
   if (renderer_.IsFixedPipeline()) device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
 
+  decals_.Draw(0.5f, 0.000008f);
+  billboards_.Draw(0.0000001f);
+
   DrawDebugPass();
 
   device->SetRenderState(D3DRS_LIGHTING, TRUE);
@@ -27,6 +30,7 @@ void AppMain::Draw() {
 
   if (screenEffects) {
     if (renderer_.UsesBloom()) renderer_.ApplyBloom();
+    effects_.DrawFlash();
     renderer_.EndSceneCapture();
   }
 

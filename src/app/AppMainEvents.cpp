@@ -76,6 +76,7 @@ void AppMain::OnRayHit(const D3DXVECTOR3& point, const D3DXVECTOR4& /*normal*/,
   } else if (source->IsCharacter()) {
     // A blade cuts the living; ragdolls are left alone.
     if (CharacterObj* struck = CharacterOf(object)) struck->Hit(2.0f, point, direction * 0.32f);
+    SpillBlood(point, direction);
   }
 }
 

@@ -55,5 +55,7 @@ void AppMain::Update() {
   UpdateProps();
   physics_.ReportImpacts(this);
   if (sound_ != nullptr) sound_->Update();
+  billboards_.Update();
+  decals_.Update();
   physics_.GetStatistics(physicsText_);
 }

@@ -74,7 +74,23 @@ void AppMain::UpdateBombs() {
 }
 
 void AppMain::Explode(const D3DXVECTOR3& position, float radius) {
+  // The fireball, the smoke that lingers, soot, and a burst towards the camera.
+  const D3DXVECTOR3 still(0.0f, 0.0f, 0.0f);
+  effects_.SpawnSmoke(position, 15.0f, 0.0f, still, D3DXCOLOR(1.0f, 1.0f, 1.0f, 0.9f), true, 0.0f);
+  for (int i = 0; i < 8; ++i) {
+    effects_.SpawnSmoke(position, 30.0f, 0.45f, D3DXVECTOR3(0.0f, 0.225f, 0.0f), D3DXCOLOR(0.8f, 0.8f, 0.8f, 0.4f),
+                        false, 5.0f);
+  }
+  for (int i = 0; i < 4; ++i) {
+    effects_.SpawnSmoke(position, 25.0f, 0.25f, D3DXVECTOR3(0.0f, 0.125f, 0.0f), D3DXCOLOR(0.1f, 0.1f, 0.1f, 0.4f),
+                        false, 2.0f);
+  }
+  const D3DXVECTOR3 towardsEye = Unit(GetCamera().eye - position);
+  effects_.SpawnSmoke(position + towardsEye * 3.5f, 13.0f, 0.0f, towardsEye * 0.4f, D3DXCOLOR(1.0f, 1.0f, 1.0f, 0.5f),
+                      true, 0.0f);
+
   if (sound_ != nullptr) sound_->Play3D(scene_.explosionSound, 1.0f, radius * 10.0f, position, 0.0f);
+  effects_.TriggerFlash(position, radius * 5.0f, 2.0f);
 
   // Fighters are thrown by the chest first, then by the knees.
   for (CharacterObj* character : characters_) {
@@ -89,6 +105,11 @@ void AppMain::Explode(const D3DXVECTOR3& position, float radius) {
       if (!(distance < radius) || physics_.RayTestAny(position, target.point, kMapMask)) continue;
       const D3DXVECTOR3 away = Unit(target.point - position);
       character->Hit(target.factor * (radius - distance) / radius, target.point, away * ((radius - distance) * 0.1f));
+      const int drops = static_cast<int>((radius - distance) * 12.0f);
+      for (int i = 0; i < drops; ++i) {
+        effects_.SpawnFluid(target.point + EffectManager::RandomDirection() * 2.0f, 0.3f,
+                            away * ((radius - distance) * 0.06f), 0.6f);
+      }
     }
   }
 

@@ -277,6 +277,8 @@ void AppMain::ResetScene() {
   while (!props_.empty()) RemoveProp(props_.back());
   while (!characters_.empty()) RemoveCharacter(characters_.back());
   if (sound_ != nullptr) sound_->StopAll();
+  billboards_.Clear();
+  decals_.Clear();
   for (Bomb* bomb : bombs_) delete bomb;
   bombs_.clear();
 }

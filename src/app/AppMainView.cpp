@@ -36,6 +36,8 @@ void AppMain::UpdateView() {
   if (!renderer_.IsFixedPipeline()) renderer_.SetCameraPosition(GetCamera().eye);
   if (IsKeyPressed(VK_F3)) menuVisible_ = !menuVisible_;
   UpdateMenuItems();
+  // Back to front for this frame's camera.
+  billboards_.Sort();
 }
 
 void AppMain::FollowCamera(const D3DXVECTOR3& target) {

@@ -121,15 +121,7 @@ void FwDX9::FreeCamera() {
 }
 
 bool FwDX9::WorldToScreen(D3DXVECTOR3* point) const {
-  D3DXVECTOR3 viewPoint;
-  D3DXVec3TransformCoord(&viewPoint, point, &camera_.view);
-  const float depth = viewPoint.z;
-  D3DXVECTOR3 projected;
-  D3DXVec3TransformCoord(&projected, &viewPoint, &camera_.projection);
-  point->x = (projected.x + 1.0f) * 0.5f * static_cast<float>(GetWidth());
-  point->y = (projected.y - 1.0f) * -0.5f * static_cast<float>(GetHeight());
-  point->z = depth / camera_.farPlane;
-  return depth > 0.0f;
+  return ProjectToScreen(camera_, static_cast<float>(GetWidth()), static_cast<float>(GetHeight()), point);
 }
 
 bool FwDX9::WorldToScreenClipped(D3DXVECTOR3* point) const {

@@ -418,17 +418,16 @@ void DeviceImpl::ApplyRenderStates() {
     state_.StencilWriteMask(rs[D3DRS_STENCILWRITEMASK]);
   }
 
-  // Depth bias is in depth-buffer units of [0, 1]; GL's offset units are
-  // the smallest resolvable step of the buffer.
-  const float bias = RenderStateToFloat(rs[D3DRS_DEPTHBIAS]);
+  // The constant depth bias is added in the vertex stage (d3d_DepthBias,
+  // see kClipFixGlsl): a software rasteriser compiles its triangle setup
+  // per polygon-offset value, and callers that give every draw its own bias
+  // would recompile on every draw. Only the slope-scaled part, which needs
+  // the triangle's slope, is left to GL's polygon offset.
   const float slope = RenderStateToFloat(rs[D3DRS_SLOPESCALEDEPTHBIAS]);
-  const bool offset = bias != 0.0f || slope != 0.0f;
+  const bool offset = slope != 0.0f;
   state_.Enable(GL_POLYGON_OFFSET_FILL, offset);
   state_.Enable(GL_POLYGON_OFFSET_LINE, offset);
-  if (offset) {
-    const bool d16 = depthStencil != nullptr && depthStencil->Desc().Format == D3DFMT_D16;
-    state_.PolygonOffset(slope, bias * (d16 ? 65535.0f : 16777215.0f));
-  }
+  if (offset) state_.PolygonOffset(slope, 0.0f);
   state_.PolygonMode(rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE
                      : rs[D3DRS_FILLMODE] == D3DFILL_POINT   ? GL_POINT
                                                              : GL_FILL);
@@ -652,6 +651,11 @@ void DeviceImpl::UploadFixedFunctionUniforms(FixedFunctionProgram* p) {
     }
     if (p->pixelOffset >= 0) glUniform2f(p->pixelOffset, PixelOffsetX(), PixelOffsetY());
   }
+  const DWORD bias = renderStates[D3DRS_DEPTHBIAS];
+  if (p->depthBias >= 0 && p->lastDepthBias != bias) {
+    glUniform1f(p->depthBias, RenderStateToFloat(bias));
+    p->lastDepthBias = bias;
+  }
 }
 
 void DeviceImpl::ApplyOverrideUniforms() {
@@ -665,7 +669,13 @@ void DeviceImpl::ApplyOverrideUniforms() {
   }
   if (!uniforms.pixelOffsetResolved) {
     uniforms.pixelOffset = glGetUniformLocation(programOverride_.program, "d3d_PixelOffset");
+    uniforms.depthBias = glGetUniformLocation(programOverride_.program, "d3d_DepthBias");
     uniforms.pixelOffsetResolved = true;
+  }
+  const DWORD bias = renderStates[D3DRS_DEPTHBIAS];
+  if (uniforms.depthBias >= 0 && uniforms.lastDepthBias != bias) {
+    glUniform1f(uniforms.depthBias, RenderStateToFloat(bias));
+    uniforms.lastDepthBias = bias;
   }
   if (uniforms.pixelOffset >= 0 && uniforms.viewportVersion != miscVersion) {
     glUniform2f(uniforms.pixelOffset, PixelOffsetX(), PixelOffsetY());

@@ -152,6 +152,8 @@ class DeviceImpl {
     bool pixelOffsetResolved = false;
     int pixelOffset = -1;
     std::uint64_t viewportVersion = 0;
+    int depthBias = -1;
+    DWORD lastDepthBias = 0;  // programs start with their uniforms at 0
   };
   // One pixel of the viewport in clip units (see kClipFixGlsl).
   float PixelOffsetX() const { return viewport.Width > 0 ? 1.0f / static_cast<float>(viewport.Width) : 0.0f; }

@@ -291,6 +291,7 @@ FixedFunctionProgram* FixedFunctionCache::Get(const FixedFunctionKey& key, GlSta
   entry->textureFactor = glGetUniformLocation(p, "u_textureFactor");
   entry->alphaRef = glGetUniformLocation(p, "u_alphaRef");
   entry->pixelOffset = glGetUniformLocation(p, "d3d_PixelOffset");
+  entry->depthBias = glGetUniformLocation(p, "d3d_DepthBias");
   state.UseProgram(p);
   for (int i = 0; i < kFixedStages; ++i) {
     const int location = glGetUniformLocation(p, Format("u_texture%d", i).c_str());

@@ -81,6 +81,8 @@ struct FixedFunctionProgram {
   int textureFactor = -1;
   int alphaRef = -1;
   int pixelOffset = -1;
+  int depthBias = -1;
+  std::uint32_t lastDepthBias = 0;  // the render state's bits; programs start with 0
   // Versions of the state groups last uploaded to this program.
   std::uint64_t transformVersion = ~0ull;
   std::uint64_t lightVersion = ~0ull;

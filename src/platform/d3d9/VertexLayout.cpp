@@ -22,8 +22,10 @@ const char* const kVertexAttributeGlsl =
 
 const char* const kClipFixGlsl =
     "uniform vec2 d3d_PixelOffset;\n"
+    "uniform float d3d_DepthBias;\n"
     "vec4 d3d_ClipFix(vec4 c) {\n"
-    "  return vec4(c.x + d3d_PixelOffset.x * c.w, d3d_PixelOffset.y * c.w - c.y, 2.0 * c.z - c.w, c.w);\n"
+    "  float z = c.z + d3d_DepthBias * c.w;\n"
+    "  return vec4(c.x + d3d_PixelOffset.x * c.w, d3d_PixelOffset.y * c.w - c.y, 2.0 * z - c.w, c.w);\n"
     "}\n";
 
 bool VertexLayout::operator==(const VertexLayout& other) const {
