@@ -187,7 +187,7 @@ void main() {
 // The skirt around the core: the core itself, an inner ring of six taps at
 // two steps of g_BlurOffset and an outer ring of ten at four steps (turned
 // between the inner ones). Neighbouring taps of a ring lie no farther apart
-// than twice the core's blur, so a small highlight gets a round halo, not a
+// than twice the core's sigma, so a small highlight gets a round halo, not a
 // star.
 const vec2 kInner[6] = vec2[6](vec2(1.0, 0.0), vec2(0.5, 0.866), vec2(-0.5, 0.866), vec2(-1.0, 0.0),
                                vec2(-0.5, -0.866), vec2(0.5, -0.866));
