@@ -1,5 +1,5 @@
 // bloom_bench: the best-quality mode's bloom on the headless device
-// (llvmpipe here): the time of one ApplyBloom over a captured scene, at the
+// (llvmpipe here): the time of one ApplyBloom over a freshly drawn scene
 // three window sizes of the display modes.
 //
 // OpenGL queues the passes; each measured iteration therefore ends by reading
