@@ -1,6 +1,6 @@
 // bloom_bench: the best-quality mode's bloom on the headless device
-// (llvmpipe here): the time of one ApplyBloom over a freshly drawn scene
-// three window sizes of the display modes.
+// (llvmpipe here): the time of one ApplyBloom over a freshly drawn scene, at
+// the three window sizes of the display modes.
 //
 // OpenGL queues the passes; each measured iteration therefore ends by reading
 // back one pixel of a 1x1 target, which waits for every queued pass. The
