@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/AppFixture.h"
+#include "frame/DisplayConfiguration.h"
 #include "support/RenderTargetImage.h"
 #include "support/ScriptedApp.h"
 
@@ -122,6 +124,47 @@ TEST_F(AppMainTest, TheFreeCameraShowsTheAxisGizmoAtTheOrigin) {
   EXPECT_TRUE(image.AnyAround(400, 120, 2, green));
   EXPECT_FALSE(image.AnyAround(220, 300, 2, red));
   EXPECT_FALSE(image.AnyAround(400, 480, 2, green));
+}
+
+// The sunlit sand ring seen from above in the best-quality and the standard
+// mode: the bloom may make highlights glow but must not wash the sand out.
+TEST_F(AppMainTest, TheBestQualityFrameIsNoBrighterThanTheStandardOne) {
+  struct Brightness {
+    double bright = 0.0;  // share of pixels above 90 % luminance
+    double mean = 0.0;
+  };
+  const auto frameOfTheSandRing = [](bool best) {
+    GetDisplayConfiguration().highQuality = best;
+    crt::srand(1);
+    TestApp app;
+    app.maxFrames = 5;
+    RenderTargetImage image;
+    app.afterFrame = [&image](TestApp& self) {
+      self.SetFreeCamera(true);
+      self.GetCamera().eye = D3DXVECTOR3(147.0f, 156.0f, 123.0f);
+      self.GetCamera().viewDirection = D3DXVECTOR3(0.0f, -0.68f, 0.734f);
+      if (self.frames == 4) {
+        EXPECT_TRUE(image.Read(self.GetDevice()));
+      }
+    };
+    EXPECT_TRUE(app.Run(nullptr, 60.0f));
+    Brightness result;
+    for (const std::uint32_t c : image.pixels) {
+      const double luma = (0.299 * RenderTargetImage::Red(c) + 0.587 * RenderTargetImage::Green(c) +
+                           0.114 * RenderTargetImage::Blue(c)) / 255.0;
+      result.bright += luma > 0.9 ? 1.0 : 0.0;
+      result.mean += luma;
+    }
+    const double count = std::max<double>(1.0, static_cast<double>(image.pixels.size()));
+    return Brightness{result.bright / count, result.mean / count};
+  };
+  const DisplayConfiguration saved = GetDisplayConfiguration();
+  const Brightness standard = frameOfTheSandRing(false);
+  const Brightness best = frameOfTheSandRing(true);
+  GetDisplayConfiguration() = saved;
+  ASSERT_GT(standard.mean, 0.3);  // the sand is in view
+  EXPECT_LE(best.bright, 2.0 * standard.bright + 0.01);
+  EXPECT_NEAR(best.mean / standard.mean, 1.0, 0.1);
 }
 
 TEST_F(AppMainTest, F3ShowsTheProfilerLinesAndBar) {

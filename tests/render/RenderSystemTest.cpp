@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "frame/DisplayConfiguration.h"
 #include "render/RendererFixture.h"
@@ -213,6 +214,37 @@ TEST_F(RenderTargetTest, TwoRadialBlursReturnToTheFirstTargetAndTheFrameReachesT
   EXPECT_GE(centre.r, 0x40 - 2);
   EXPECT_GE(centre.g, 0x80 - 2);
   EXPECT_GE(centre.b, 0xC0 - 2);
+}
+
+// A mid-grey surface at 0.7 with a 16-pixel highlight at full white (the
+// scene image clips whatever is lit above 1.0): the grey keeps its value
+// away from the highlight, a halo fades out around it, and a device loss
+// and reset change nothing.
+TEST_F(RenderTargetTest, TheBloomGlowsAroundHighlightsAndLeavesMidTonesAlone) {
+  // The green byte far away, 128, 24 and 8 pixels right of the highlight.
+  const auto bloomedGreys = [this]() {
+    renderer_.BeginSceneCapture();
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFB3B3B3, 1.0f, 0);
+    device_->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device_->SetTexture(0, nullptr);
+    DrawRect(500.0f, 380.0f, 516.0f, 396.0f, 0xFFFFFFFF);
+    renderer_.ApplyBloom();
+    renderer_.EndSceneCapture();
+    return std::vector<int>{Pixel(100, 100).g, Pixel(516 + 128, 388).g, Pixel(516 + 24, 388).g, Pixel(516 + 8, 388).g};
+  };
+  const std::vector<int> greys = bloomedGreys();
+  EXPECT_NEAR(greys[0], 0xB3, 4);  // within 2 %
+  EXPECT_NEAR(greys[1], 0xB3, 4);
+  EXPECT_GT(greys[2], 0xB3 + 2);
+  EXPECT_GT(greys[3], greys[2]);
+  EXPECT_GE(greys[3], 0xB3 + 16);
+
+  d3d9::SimulateDeviceLoss(device_);
+  renderer_.OnDeviceLost();
+  ASSERT_EQ(device_->Reset(&parameters_), D3D_OK);
+  renderer_.OnDeviceReset();
+  EXPECT_EQ(bloomedGreys(), greys);
 }
 
 TEST_F(RenderTargetTest, TargetsComeBackAfterALostDevice) {

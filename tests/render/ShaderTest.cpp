@@ -714,14 +714,17 @@ TEST_F(ScreenEffectTest, BlursSpreadAndTheBloomAddsOntoTheImage) {
   EXPECT_NEAR(RenderTargetImage::Red(across.At(64, 40)), 255, 2);
   EXPECT_EQ(RenderTargetImage::Red(across.At(63, 40)), 0);
 
-  // The last bloom pass adds its source onto the target, and End takes the
-  // blending off again.
+  // The last bloom pass screens its glow over the target: a full source
+  // eased to g_GPV (1 - e^-4), then target + glow (1 - target); no glow
+  // leaves the target as it was. End takes the blending off again.
   device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF404040, 1.0f, 0);
   effect_->SetFloat("g_GPV", 0.5f);
   RunPass("T_QHDR", 4);
   RenderTargetImage bloom;
   ASSERT_TRUE(bloom.Read(device_));
-  EXPECT_TRUE(bloom.IsNear(64, 40, 0x40 + 128, 0x40 + 128, 0x40 + 128, 2)) << std::hex << bloom.At(64, 40);
+  const float glow = 0.5f * (1.0f - std::exp(-4.0f));
+  const int screened = static_cast<int>(std::lround(255.0f * (glow + (64.0f / 255.0f) * (1.0f - glow))));
+  EXPECT_TRUE(bloom.IsNear(64, 40, screened, screened, screened, 2)) << std::hex << bloom.At(64, 40);
   EXPECT_TRUE(bloom.IsNear(20, 40, 0x40, 0x40, 0x40, 0));
   DWORD blending = TRUE;
   device_->GetRenderState(D3DRS_ALPHABLENDENABLE, &blending);

@@ -48,21 +48,24 @@ technique T_BlurRadiate
   pass P0 vertex=vs_screen fragment=fs_radiate
     state ZEnable=false ZWriteEnable=false CullMode=None AlphaBlendEnable=false AlphaTestEnable=false
 
-// Bloom: bright pass into a half-size target, blurs there, then the glow
-// added onto the scene (times g_GPV). Only the first and last passes set
-// blending; every screen pass turns depth testing and culling off.
+// Bloom: what is really bright (by luminance, above a threshold with a soft
+// knee) goes into a half-size target, is blurred there into a glow with a
+// round, wide skirt, and is laid over the scene as a screen blend (times
+// g_GPV): the glow lights dark surroundings and fades on bright ones, so it
+// can never push a lit surface past white. Only the first and last passes
+// set blending; every screen pass turns depth testing and culling off.
 technique T_QHDR
   pass P0 vertex=vs_screen fragment=fs_bloom_bright
     state ZEnable=false ZWriteEnable=false CullMode=None AlphaBlendEnable=false AlphaTestEnable=false
-  pass P1 vertex=vs_screen fragment=fs_blur(ACROSS)
+  pass P1 vertex=vs_screen fragment=fs_bloom_blur(ACROSS)
     state ZEnable=false ZWriteEnable=false CullMode=None
-  pass P2 vertex=vs_screen fragment=fs_blur(DOWN)
+  pass P2 vertex=vs_screen fragment=fs_bloom_blur(DOWN)
     state ZEnable=false ZWriteEnable=false CullMode=None
   pass P3 vertex=vs_screen fragment=fs_bloom_wide
     state ZEnable=false ZWriteEnable=false CullMode=None
   pass P4 vertex=vs_screen fragment=fs_bloom_add
     state ZEnable=false ZWriteEnable=false CullMode=None AlphaTestEnable=false
-    state AlphaBlendEnable=true SrcBlend=One DestBlend=One BlendOp=Add
+    state AlphaBlendEnable=true SrcBlend=One DestBlend=InvSrcColor BlendOp=Add
 
 // The image shifted by a distortion map (g_TexSub rg around 0.5, times
 // g_BlurOffset), then copied back.
@@ -144,34 +147,76 @@ void main() {
 }
 
 @fragment fs_bloom_bright
+// What glows: luminance above kThreshold, eased in over a knee of kKnee on
+// either side so that nothing pops on or off, then scaled so that white
+// gives its full colour. Mid-tones (up to kThreshold - kKnee) give nothing.
 // At half size a pixel's centre lies between four texels: one bilinear tap
 // averages them.
+const float kThreshold = 0.85;
+const float kKnee = 0.1;
+
 void main() {
-  vec4 c = texture(g_SampMain, v_uv0);
-  float peak = max(c.r, max(c.g, c.b));
-  fragColor = vec4(c.rgb * smoothstep(0.55, 0.95, peak), 1.0);
+  vec3 c = texture(g_SampMain, v_uv0).rgb;
+  float luma = Luma(c);
+  float eased = clamp(luma - kThreshold + kKnee, 0.0, 2.0 * kKnee);
+  float excess = max(eased * eased / (4.0 * kKnee), luma - kThreshold);
+  fragColor = vec4(c * (excess / max(luma, 1e-4) / (1.0 - kThreshold)), 1.0);
+}
+
+@fragment fs_bloom_blur
+// The glow's core: a separable Gaussian (sigma 4.5 steps of g_BlurOffset)
+// in thirteen taps 1.5 steps apart; each tap's bilinear footprint overlaps
+// the next, so even a one-texel highlight spreads evenly.
+const float kWeights[7] = float[7](0.13702, 0.12962, 0.10972, 0.08311, 0.05633, 0.03417, 0.01854);
+
+void main() {
+#ifdef ACROSS
+  vec2 step = vec2(g_BlurOffset.x * 1.5, 0.0);
+#else
+  vec2 step = vec2(0.0, g_BlurOffset.y * 1.5);
+#endif
+  vec3 sum = texture(g_SampMain, v_uv0).rgb * kWeights[0];
+  for (int i = 1; i < 7; ++i) {
+    vec2 offset = step * float(i);
+    sum += (texture(g_SampMain, v_uv0 + offset).rgb + texture(g_SampMain, v_uv0 - offset).rgb) * kWeights[i];
+  }
+  fragColor = vec4(sum, 1.0);
 }
 
 @fragment fs_bloom_wide
-// A wide, round halo: 24 taps on a spiral out to eight steps of g_BlurOffset.
+// The skirt around the core: the core itself, an inner ring of six taps at
+// two steps of g_BlurOffset and an outer ring of ten at four steps (turned
+// between the inner ones). Neighbouring taps of a ring lie no farther apart
+// than twice the core's sigma, so a small highlight gets a round halo, not a
+// star.
+const vec2 kInner[6] = vec2[6](vec2(1.0, 0.0), vec2(0.5, 0.866), vec2(-0.5, 0.866), vec2(-1.0, 0.0),
+                               vec2(-0.5, -0.866), vec2(0.5, -0.866));
+const vec2 kOuter[10] = vec2[10](vec2(0.9511, 0.309), vec2(0.5878, 0.809), vec2(0.0, 1.0), vec2(-0.5878, 0.809),
+                                 vec2(-0.9511, 0.309), vec2(-0.9511, -0.309), vec2(-0.5878, -0.809),
+                                 vec2(0.0, -1.0), vec2(0.5878, -0.809), vec2(0.9511, -0.309));
+const float kCoreWeight = 0.3;
+const float kInnerWeight = 0.35 / 6.0;
+const float kOuterWeight = 0.35 / 10.0;
+
 void main() {
-  vec2 uv = v_uv0;
-  vec4 sum = texture(g_SampMain, uv);
-  float total = 1.0;
-  for (int i = 1; i <= 24; ++i) {
-    float r = sqrt(float(i) / 24.0);
-    float a = float(i) * 2.39996;
-    float w = 1.0 - 0.75 * r;
-    sum += texture(g_SampMain, uv + vec2(cos(a), sin(a)) * r * 8.0 * g_BlurOffset) * w;
-    total += w;
-  }
-  fragColor = sum / total;
+  vec3 inner = vec3(0.0);
+  for (int i = 0; i < 6; ++i) inner += texture(g_SampMain, v_uv0 + kInner[i] * 2.0 * g_BlurOffset).rgb;
+  vec3 outer = vec3(0.0);
+  for (int i = 0; i < 10; ++i) outer += texture(g_SampMain, v_uv0 + kOuter[i] * 4.0 * g_BlurOffset).rgb;
+  vec3 core = texture(g_SampMain, v_uv0).rgb;
+  fragColor = vec4(core * kCoreWeight + inner * kInnerWeight + outer * kOuterWeight, 1.0);
 }
 
 @fragment fs_bloom_add
+// The glow's strength eased towards g_GPV: faint glows (a glint's few
+// pixels spread wide) are lifted kGain times, strong ones level off instead
+// of turning the surroundings white. Blended as a screen (One,
+// InvSrcColor): scene + glow * (1 - scene).
+const float kGain = 4.0;
+
 void main() {
-  vec3 glow = texture(g_SampMain, v_uv0).rgb * g_GPV;
-  fragColor = vec4(glow, 0.0);
+  vec3 glow = texture(g_SampMain, v_uv0).rgb;
+  fragColor = vec4((1.0 - exp(-kGain * glow)) * g_GPV, 0.0);
 }
 
 @fragment fs_distort
