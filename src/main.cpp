@@ -110,17 +110,6 @@ bool ConfigureFromRecording(const std::string& recordingPath, const ScriptHeader
 }  // namespace
 
 int main(int argc, char** argv) {
-  StartupOptions options;
-  std::string error;
-  if (!ParseStartupOptions(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "grapple: %s\n%s", error.c_str(), StartupUsage());
-    return 2;
-  }
-  if (options.help) {
-    std::fputs(StartupUsage(), stdout);
-    return 0;
-  }
-
   HINSTANCE instance = nullptr;  // the executable itself
   char module[kConfigPathSize] = {};
   const bool haveModule = GetModuleFileNameA(instance, module, kConfigPathSize) > 0;
@@ -133,6 +122,17 @@ int main(int argc, char** argv) {
     const std::string chosen = MakeConfigPath(path) ? ChooseConfigPath(path) : std::string();
     havePath = !chosen.empty() && chosen.size() < sizeof(path);
     if (havePath) std::snprintf(path, sizeof(path), "%s", chosen.c_str());
+  }
+
+  StartupOptions options;
+  std::string error;
+  if (!ParseStartupOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "grapple: %s\n%s", error.c_str(), StartupUsage(havePath ? path : nullptr).c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(StartupUsage(havePath ? path : nullptr).c_str(), stdout);
+    return 0;
   }
 
   host::Replay replay;

@@ -23,9 +23,11 @@ bool ParseSize(const std::string& text, int* width, int* height) {
 
 }  // namespace
 
-const char* StartupUsage() {
+std::string StartupUsage(const char* configPath) {
+  const std::string config = configPath != nullptr && configPath[0] != '\0' ? configPath : "(none: asked every time)";
   return "usage: grapple [--mode best|standard|fixed] [--size WxH] [--record FILE | --replay FILE]\n"
-         "Started without options, grapple takes its display mode from grapple.cfg or asks for it.\n"
+         "Started without options, grapple takes its display mode from its configuration file or asks\n"
+         "for it and stores it there: " + config + "\n"
          "  --mode best|standard|fixed  render with bloom and screen effects, with shaders only, or with\n"
          "                              the fixed-function pipeline, for this run (no dialog)\n"
          "  --size WxH                  the window's size for this run, each side 64 to 8192 (no dialog)\n"

@@ -24,7 +24,8 @@ struct StartupOptions {
   bool ChoosesDisplay() const { return !mode.empty() || width != 0; }
 };
 
-const char* StartupUsage();
+// The usage text, naming the configuration file (when there is one).
+std::string StartupUsage(const char* configPath);
 
 // False with *error for an unknown or repeated option, a missing or bad
 // value, or options that exclude each other (--record with --replay; a
