@@ -191,9 +191,16 @@ void ScriptedInput::DeliverPad(const Event& e) {
 void ScriptedInput::Deliver(int frame) {
   if (!platform::EnsureSdlVideo()) return;
   const Uint32 windowId = TargetWindowId();
+  // A long recording is searched, not scanned, every frame.
+  const auto byFrame = [](const Event& x, const Event& y) { return x.frame < y.frame; };
+  if (!sorted_) {
+    std::stable_sort(events_.begin(), events_.end(), byFrame);
+    sorted_ = true;
+  }
+  const auto range = std::equal_range(events_.begin(), events_.end(), Event{frame, Kind::Close, 0, 0, 0}, byFrame);
   delivering_ = true;
-  for (const Event& e : events_) {
-    if (e.frame != frame) continue;
+  for (auto it = range.first; it != range.second; ++it) {
+    const Event& e = *it;
     if (e.kind >= Kind::PadPlug) {
       DeliverPad(e);
       continue;

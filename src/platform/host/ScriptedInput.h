@@ -77,14 +77,18 @@ class ScriptedInput {
     int b;
     int c;
   };
-  void Add(int frame, Kind kind, int a = 0, int b = 0, int c = 0) { events_.push_back(Event{frame, kind, a, b, c}); }
+  void Add(int frame, Kind kind, int a = 0, int b = 0, int c = 0) {
+    events_.push_back(Event{frame, kind, a, b, c});
+    sorted_ = false;
+  }
   // Keys, buttons, motion, wheel, focus and close as an SDL event; false
   // for an event SDL cannot carry.
   bool MakeEvent(const Event& e, unsigned windowId, SDL_Event* event);
   void DeliverPad(const Event& e);
   static int Filter(void* self, SDL_Event* event);
 
-  std::vector<Event> events_;
+  std::vector<Event> events_;  // by frame once sorted, each frame's in the order added
+  bool sorted_ = true;
   std::vector<std::unique_ptr<VirtualGamepad>> pads_;
   bool exclusive_ = false;
   bool delivering_ = false;
