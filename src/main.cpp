@@ -1,7 +1,9 @@
 // The grapple executable. Takes the display configuration from the file
-// beside the executable, or asks for it once in the list dialog and stores
-// it there, then runs the application at 60 frames per second.
-// Exits with 0 when the dialog is cancelled (no window is made), else 1.
+// beside the executable (or, installed where that folder is not writable,
+// from the user's configuration folder), or asks for it once in the list
+// dialog and stores it there, then runs the application at 60 frames per
+// second. Exits with 0 when the dialog is cancelled (no window is made),
+// else 1.
 //
 // Options (none are needed) choose the mode and size for one run, record
 // the session or replay a recorded one; 2 is the exit status for a bad

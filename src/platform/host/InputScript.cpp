@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "platform/host/ScriptedInput.h"
 #include "platform/win32/KeyMap.h"
