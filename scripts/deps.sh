@@ -10,6 +10,8 @@ packages=(
   libsdl2-dev libepoxy-dev libopenal-dev libbullet-dev libpng-dev
   libfreetype-dev libfontconfig-dev libmeshoptimizer-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # packaging (cpack -G DEB finds the libraries' packages with these)
+  dpkg-dev file
   # runtime
   libgl1-mesa-dri libegl-mesa0 fonts-dejavu-core
 )

@@ -21,6 +21,7 @@
 #include "gui/MenuObj.h"
 #include "input/InputSystem.h"
 #include "physics/PhysicsManager.h"
+#include "app/PadControl.h"
 #include "app/SceneTypes.h"
 #include "render/AdvancedRenderSystem.h"
 #include "sound/SoundSystem.h"
@@ -99,6 +100,7 @@ class AppMain : public FwDX9Template,
 
   AdvancedRenderSystem& GetRenderer() { return renderer_; }
   const InputSystem& GetInput() const { return input_; }
+  const PadControl& GetPad() const { return pad_; }
   // The sound system while the application holds it, else null.
   SoundSystem* GetSound() const { return sound_; }
   PhysicsManager& GetPhysics() { return physics_; }
@@ -199,6 +201,7 @@ class AppMain : public FwDX9Template,
   AdvancedRenderSystem renderer_;
   DebugDrawSystem debugDraw_;  // outlives the physics manager, whose last join may still draw into it
   InputSystem input_;
+  PadControl pad_;  // the game controller's buttons, camera and zoom
   BillboardSystem billboards_;
   DecalSystem decals_;
   SoundSystem* sound_ = nullptr;  // the process-wide instance, held from Init to Exit

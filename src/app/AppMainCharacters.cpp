@@ -19,12 +19,14 @@ void AppMain::ControlCharacters() {
   for (std::size_t i = 0; i < characters_.size(); ++i) {
     if (characters_[i] == player_) playerIndex = static_cast<int>(i);
   }
-  playerIndex = SelectPlayer(playerIndex, static_cast<int>(characters_.size()), IsKeyPressed(VK_F1),
-                             IsKeyPressed(VK_F2));
+  playerIndex = SelectPlayer(playerIndex, static_cast<int>(characters_.size()),
+                             IsKeyPressed(VK_F1) || pad_.IsPressed(PadControl::kNextFighter),
+                             IsKeyPressed(VK_F2) || pad_.IsPressed(PadControl::kPreviousFighter));
   player_ = playerIndex < 0 ? nullptr : characters_[static_cast<std::size_t>(playerIndex)];
 
   if (player_ != nullptr) {
-    const float target = PlayerTurnTarget(input_.IsHeld(DIK_LEFT), input_.IsHeld(DIK_RIGHT));
+    const float target =
+        PlayerTurnTarget(input_.IsHeld(DIK_LEFT), input_.IsHeld(DIK_RIGHT), PadControl::StickTurn(input_));
     player_->turnRate = SmoothPlayerTurn(player_->turnRate, target);
     player_->commands = playerCommand_;
   }

@@ -12,6 +12,7 @@ void AppMain::SetPaused(bool paused) { g_paused = paused; }
 
 void AppMain::Frame() {
   profiler_.NewFrame();
+  pad_.ReadFrame(input_);
   if (IsKeyPressed(VK_ESCAPE)) SetQuitRequested(true);
 
   // Join the step started last frame; the marker spans the frame boundary.
@@ -41,14 +42,16 @@ void AppMain::Frame() {
 }
 
 bool AppMain::DecideStep() {
-  if (IsKeyPressed(VK_F8)) g_paused = !g_paused;
+  if (IsKeyPressed(VK_F8) || pad_.IsPressed(PadControl::kPause)) g_paused = !g_paused;
   return !g_paused || IsKeyPressed(VK_F7);
 }
 
 void AppMain::Update() {
   ++stepCount_;
   input_.Update();
-  playerCommand_ = PlayerCommandWord(ReadPlayerKeys(input_));
+  PlayerKeys keys = ReadPlayerKeys(input_);
+  pad_.AddPlayerControls(input_, menuVisible_, &keys);
+  playerCommand_ = PlayerCommandWord(keys);
   ControlCharacters();
   UpdateHitReactions();
   SpawnFromKeys();

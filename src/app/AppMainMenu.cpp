@@ -32,6 +32,7 @@ void AppMain::UpdateMenu() {
     for (int i = 0; i < MenuObj::kBuiltItemCount; ++i) {
       if (IsKeyPressed('1' + i)) menu_.ClickItem(i);
     }
+    pad_.WorkMenu(menu_);
   }
 
   // "Reset" is a push button: a click checks it, and it is done here.

@@ -16,6 +16,10 @@ struct FollowCameraState {
 };
 FollowCameraState g_follow;
 
+// The triggers zoom no closer and no farther than this.
+constexpr float kPadNearest = 5.0f;
+constexpr float kPadFarthest = 400.0f;
+
 // The level's collision group: what the camera may not look through.
 constexpr std::uint16_t kLevelMask = 0x100;
 
@@ -35,6 +39,10 @@ void AppMain::UpdateView() {
   }
   if (!renderer_.IsFixedPipeline()) renderer_.SetCameraPosition(GetCamera().eye);
   if (IsKeyPressed(VK_F3)) menuVisible_ = !menuVisible_;
+  if (pad_.IsPressed(PadControl::kMenu)) {
+    menuVisible_ = !menuVisible_;
+    pad_.ShowMenu(menu_, menuVisible_);
+  }
   UpdateMenu();
   // Back to front for this frame's camera.
   billboards_.Sort();
@@ -53,18 +61,29 @@ void AppMain::FollowCamera(const D3DXVECTOR3& target) {
   state.smoothedTarget += (target - state.smoothedTarget) * 0.3f;
 
   CameraView& camera = GetCamera();
-  if (IsKeyDown(VK_LBUTTON)) {
+  // The pad's right stick turns the view as a drag does.
+  const bool dragging = IsKeyDown(VK_LBUTTON);
+  const float padX = pad_.GetCameraX();
+  const float padY = pad_.GetCameraY();
+  if (dragging || padX != 0.0f || padY != 0.0f) {
+    const float turnX = (dragging ? dx : 0.0f) + padX;
+    const float turnY = (dragging ? dy : 0.0f) + padY;
     D3DXVECTOR3 right;
     D3DXVec3Cross(&right, &camera.viewDirection, &camera.up);
-    camera.viewDirection -= right * (dx * 0.01f);
-    camera.viewDirection -= camera.up * (dy * 0.01f);
+    camera.viewDirection -= right * (turnX * 0.01f);
+    camera.viewDirection -= camera.up * (turnY * 0.01f);
     camera.viewDirection.y = std::clamp(camera.viewDirection.y, -0.95f, 0.95f);
     D3DXVec3Normalize(&camera.viewDirection, &camera.viewDirection);
     // The drag turns the view; the cursor stays where it was.
-    SetMousePosition(state.lastMouse.x, state.lastMouse.y);
+    if (dragging) SetMousePosition(state.lastMouse.x, state.lastMouse.y);
   }
   const int notches = GetWheelNotches();
   if (notches != 0) state.distance *= 1.0f - static_cast<float>(notches) * 0.1f;
+  // The triggers zoom smoothly, within a range the wheel alone may leave.
+  if (const float zoom = pad_.GetZoom(); zoom != 0.0f) {
+    const float zoomed = state.distance * (1.0f - zoom * 0.1f);
+    state.distance = std::clamp(zoomed, std::min(state.distance, kPadNearest), std::max(state.distance, kPadFarthest));
+  }
 
   camera.eye = state.smoothedTarget - camera.viewDirection * state.distance;
   // The level never comes between the camera and the player.

@@ -1,5 +1,7 @@
 #include "app/PlayerControl.h"
 
+#include <algorithm>
+
 #include "character/CommandBits.h"
 
 namespace {
@@ -22,10 +24,10 @@ std::uint32_t PlayerCommandWord(const PlayerKeys& keys) {
   return command;
 }
 
-float PlayerTurnTarget(bool leftHeld, bool rightHeld) {
+float PlayerTurnTarget(bool leftHeld, bool rightHeld, float stick) {
   if (rightHeld) return kTurnStep;
   if (leftHeld) return -kTurnStep;
-  return 0.0f;
+  return std::clamp(stick, -1.0f, 1.0f) * kTurnStep;
 }
 
 float SmoothPlayerTurn(float turn, float target) { return turn + (target - turn) * kTurnSmoothing; }

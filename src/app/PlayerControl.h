@@ -22,8 +22,10 @@ struct PlayerKeys {
 std::uint32_t PlayerCommandWord(const PlayerKeys& keys);
 
 // Radians per step the player turns toward: 3 degrees left or right, Right
-// winning when both are held.
-float PlayerTurnTarget(bool leftHeld, bool rightHeld);
+// winning when both are held. Without either key, a pad's stick (-1 full
+// left to +1 full right, its dead zone already taken out) turns at its
+// share of the same 3 degrees.
+float PlayerTurnTarget(bool leftHeld, bool rightHeld, float stick = 0.0f);
 // One stepped frame of turn smoothing: 0.2 of the way to the target.
 float SmoothPlayerTurn(float turn, float target);
 

@@ -68,17 +68,19 @@ void MenuObj::Build(float x, float rate, float padding, int lineHeight, int scre
 
 void MenuObj::Update(const GuiMouse& mouse) {
   toggle_.HitTest(mouse);
-  if (toggle_.TakeClick(mouse)) {
-    open_ = !open_;
-    // A click while sliding retargets at once; the plate goes on from
-    // where it is.
-    plate_.target = D3DXVECTOR2(x_, open_ ? openY_ : closedY_);
-  }
+  if (toggle_.TakeClick(mouse)) SetOpen(!open_);
   for (int i = 0; i < itemCount_; ++i) {
     items_[i].HitTest(mouse);
     if (items_[i].TakeClick(mouse)) Click(items_[i]);
   }
   plate_.Update();
+}
+
+void MenuObj::SetOpen(bool open) {
+  open_ = open;
+  // A click while sliding retargets at once; the plate goes on from where
+  // it is.
+  plate_.target = D3DXVECTOR2(x_, open_ ? openY_ : closedY_);
 }
 
 void MenuObj::Click(ButtonObj& item) { SetItemChecked(static_cast<int>(&item - items_.get()), !item.checked); }

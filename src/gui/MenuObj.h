@@ -40,6 +40,8 @@ class MenuObj : public FwGuiBase {
   ButtonObj& GetToggle() { return toggle_; }
   PlateObj& GetPlate() { return plate_; }
   bool IsOpen() const { return open_; }
+  // Slides the menu open or closed, as a click on its toggle would.
+  void SetOpen(bool open);
   float GetOpenY() const { return openY_; }
   float GetClosedY() const { return closedY_; }
 

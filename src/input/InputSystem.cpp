@@ -196,6 +196,13 @@ void InputSystem::UpdateJoystick() {
   SetStick(keys_[kStickRight], x > kStickThreshold);
 }
 
+bool InputSystem::ReadJoystickState(DIJOYSTATE* state) {
+  if (joystick_ != nullptr && SUCCEEDED(joystick_->GetDeviceState(sizeof(*state), state))) return true;
+  std::memset(state, 0, sizeof(*state));
+  for (DWORD& pov : state->rgdwPOV) pov = 0xFFFFFFFFu;
+  return false;
+}
+
 // An unplugged controller lets go of everything it held, and its slot is
 // free for the next controller.
 void InputSystem::DetachJoystick() {

@@ -60,6 +60,11 @@ class InputSystem {
   float GetJoystickAxis(int axis) const { return axis >= 0 && axis < 8 ? joystickAxes_[axis] : 0.0f; }
   // Hundredths of a degree, -1 when centred.
   std::int32_t GetJoystickPov(int hat) const { return hat >= 0 && hat < 4 ? joystickPov_[hat] : -1; }
+  // The joystick's immediate state, without taking its buffered events:
+  // for readers that need the pad every frame, also between game steps.
+  // False (and *state all released) without a joystick or when it cannot
+  // be read.
+  bool ReadJoystickState(DIJOYSTATE* state);
 
   bool HasDirectInput() const { return directInput_ != nullptr; }
   bool HasKeyboard() const { return keyboard_ != nullptr; }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/PadControl.h"
 #include "character/CommandBits.h"
 
 namespace {
@@ -36,6 +37,18 @@ TEST(PlayerControlTest, TurnTargetIsThreeDegreesAndRightWins) {
   EXPECT_FLOAT_EQ(PlayerTurnTarget(true, false), -0.05235988f);
   EXPECT_FLOAT_EQ(PlayerTurnTarget(false, true), 0.05235988f);
   EXPECT_FLOAT_EQ(PlayerTurnTarget(true, true), 0.05235988f);
+  // A pad's stick turns at its share of the same rate; keys win over it.
+  EXPECT_FLOAT_EQ(PlayerTurnTarget(false, false, -0.5f), -0.02617994f);
+  EXPECT_FLOAT_EQ(PlayerTurnTarget(false, false, 3.0f), 0.05235988f);
+  EXPECT_FLOAT_EQ(PlayerTurnTarget(true, false, 1.0f), -0.05235988f);
+}
+
+TEST(PlayerControlTest, PadSticksIgnoreTheirDeadZoneAndSaturateNearFullTravel) {
+  EXPECT_EQ(PadControl::BeyondDeadZone(0.25f, 0.25f), 0.0f);
+  EXPECT_EQ(PadControl::BeyondDeadZone(-0.1f, 0.25f), 0.0f);
+  EXPECT_FLOAT_EQ(PadControl::BeyondDeadZone(0.6f, 0.25f), 0.5f);
+  EXPECT_FLOAT_EQ(PadControl::BeyondDeadZone(-0.6f, 0.25f), -0.5f);
+  EXPECT_EQ(PadControl::BeyondDeadZone(0.97f, 0.25f), 1.0f);
 }
 
 TEST(PlayerControlTest, TurnMovesAFifthOfTheWayEachStep) {

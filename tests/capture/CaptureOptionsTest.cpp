@@ -35,6 +35,13 @@ TEST(CaptureOptionsTest, ReadsEveryOption) {
   CaptureOptions help;
   EXPECT_TRUE(Parse({"--help"}, &help));
   EXPECT_TRUE(help.help);
+
+  // A replay's length comes from the recording, so its frames are checked later.
+  CaptureOptions replay;
+  ASSERT_TRUE(Parse({"--replay", "s.rec", "--record", "again.rec", "--frame", "5000", "out/run"}, &replay));
+  EXPECT_EQ(replay.replayPath, "s.rec");
+  EXPECT_EQ(replay.recordPath, "again.rec");
+  EXPECT_FALSE(replay.framesGiven);
 }
 
 TEST(CaptureOptionsTest, RefusesBadCommandLines) {
@@ -55,6 +62,9 @@ TEST(CaptureOptionsTest, RefusesBadCommandLines) {
       {"p", "--frame"},                           // value missing
       {"--bogus", "p"},                           //
       {"p", "q"},                                 // two prefixes
+      {"--replay", "s.rec", "--mode", "best", "p"},  // the recording has them
+      {"--replay", "s.rec", "--input", "i.txt", "p"},
+      {"--replay", "s.rec", "--frames", "10", "--frame", "11", "p"},
   };
   for (const std::vector<const char*>& arguments : bad) {
     CaptureOptions options;

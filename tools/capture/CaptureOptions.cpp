@@ -46,13 +46,23 @@ const char* CaptureUsage() {
          "  --every K                   write every K-th frame\n"
          "  --frame N                   write frame N (repeatable; frames count from 1)\n"
          "                              without --every and --frame only the last frame is written\n"
-         "  --input FILE                scripted key and mouse events, one per line:\n"
+         "  --input FILE                scripted input events, one per line:\n"
          "                                <frame> key down|up|tap <KEY>\n"
          "                                <frame> mouse move <X> <Y>\n"
-         "                                <frame> mouse down|up left|right|middle\n"
+         "                                <frame> mouse down|up left|right|middle|x1|x2\n"
          "                                <frame> wheel <NOTCHES>\n"
+         "                                <frame> pad <P> plug|unplug\n"
+         "                                <frame> pad <P> axis <AXIS> <VALUE>\n"
+         "                                <frame> pad <P> down|up <BUTTON>\n"
+         "                                <frame> focus lost|gained\n"
+         "                                <frame> close\n"
          "                              '#' starts a comment; KEY is UP, DOWN, LEFT, RIGHT, SPACE, SHIFT,\n"
-         "                              CONTROL, ALT, ESCAPE, RETURN, TAB, F1..F12, A..Z or 0..9\n"
+         "                              CONTROL, ALT, ESCAPE, RETURN, TAB, F1..F12, A..Z, 0..9 or SCAN<n>;\n"
+         "                              AXIS is LEFTX, LEFTY, RIGHTX, RIGHTY, LEFTTRIGGER or RIGHTTRIGGER;\n"
+         "                              BUTTON is A, B, X, Y, BACK, START, LEFTSHOULDER, DPUP, ...\n"
+         "  --record FILE               record the run's input as a session that replays exactly\n"
+         "  --replay FILE               replay a recorded session (from grapple --record or --record\n"
+         "                              here) with its mode, size, seed and input, to its end\n"
          "  --wav FILE                  write the run's sound mix as a 16-bit stereo WAV file\n"
          "  --trace                     with each written frame print the camera eye, view direction,\n"
          "                              the player's position and the ground under the player\n"
@@ -62,12 +72,14 @@ const char* CaptureUsage() {
 }
 
 bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options, std::string* error) {
+  bool modeOrSizeGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     const bool takesValue = argument == "--mode" || argument == "--size" || argument == "--frames" ||
                             argument == "--every" || argument == "--frame" || argument == "--input" ||
-                            argument == "--wav" || argument == "--root";
+                            argument == "--wav" || argument == "--root" || argument == "--record" ||
+                            argument == "--replay";
     if (takesValue && value == nullptr) {
       *error = argument + " needs a value";
       return false;
@@ -78,13 +90,17 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
       options->help = true;
     } else if (argument == "--trace") {
       options->trace = true;
-    } else if (argument == "--mode") {
-      options->mode = value;
-      valid = options->mode == "best" || options->mode == "standard" || options->mode == "fixed";
-    } else if (argument == "--size") {
-      valid = ParseSize(value, &options->width, &options->height);
+    } else if (argument == "--mode" || argument == "--size") {
+      modeOrSizeGiven = true;
+      if (argument == "--mode") {
+        options->mode = value;
+        valid = options->mode == "best" || options->mode == "standard" || options->mode == "fixed";
+      } else {
+        valid = ParseSize(value, &options->width, &options->height);
+      }
     } else if (argument == "--frames") {
       valid = ParsePositive(value, kMaxFrames, &options->frames);
+      options->framesGiven = true;
     } else if (argument == "--every") {
       valid = ParsePositive(value, kMaxFrames, &options->every);
     } else if (argument == "--frame") {
@@ -93,6 +109,10 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
       if (valid) options->chosenFrames.push_back(frame);
     } else if (argument == "--input") {
       options->inputPath = value;
+    } else if (argument == "--record") {
+      options->recordPath = value;
+    } else if (argument == "--replay") {
+      options->replayPath = value;
     } else if (argument == "--wav") {
       options->wavPath = value;
     } else if (argument == "--root") {
@@ -114,10 +134,15 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
     *error = "no output prefix";
     return false;
   }
+  if (!options->replayPath.empty() && (!options->inputPath.empty() || modeOrSizeGiven)) {
+    *error = "--replay takes its input, mode and size from the recording; leave out --input, --mode and --size";
+    return false;
+  }
   std::sort(options->chosenFrames.begin(), options->chosenFrames.end());
   options->chosenFrames.erase(std::unique(options->chosenFrames.begin(), options->chosenFrames.end()),
                               options->chosenFrames.end());
-  if (!options->chosenFrames.empty() && options->chosenFrames.back() > options->frames) {
+  if (!options->chosenFrames.empty() && options->chosenFrames.back() > options->frames &&
+      (options->replayPath.empty() || options->framesGiven)) {
     *error = "--frame " + std::to_string(options->chosenFrames.back()) + " is past the last frame " +
              std::to_string(options->frames);
     return false;

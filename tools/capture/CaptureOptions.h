@@ -11,12 +11,15 @@ struct CaptureOptions {
   int frames = 60;
   int every = 0;
   std::vector<int> chosenFrames;  // --frame, sorted, no repeats
+  bool framesGiven = false;  // --frames on the command line (a replay runs to its end without)
   std::string inputPath;
+  std::string recordPath;  // record the run's input as a session
+  std::string replayPath;  // replay a recorded session (its mode, size, seed and input)
   std::string wavPath;
   std::string root;  // entered before the run when set
   std::string prefix;
   bool help = false;
-  bool trace = false;  // print the camera and the player beside each written frame
+  bool trace = false;  // print the camera, the player and every fighter beside each written frame
 
   // Frame `frame` (counting from 1) is written: every `every`-th, each
   // chosen one, and with neither of those the last.
@@ -27,5 +30,7 @@ struct CaptureOptions {
 const char* CaptureUsage();
 
 // False with *error set for an unknown option, a missing or malformed
-// value, or a chosen frame past the last.
+// value, options that exclude each other (--replay takes its input, mode
+// and size from the recording), or a chosen frame past the last (checked
+// later for a replay, whose length the recording gives).
 bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options, std::string* error);

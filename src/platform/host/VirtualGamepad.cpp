@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "platform/win32/SdlBridge.h"
 
 namespace host {
@@ -50,6 +52,19 @@ void VirtualGamepad::Detach() {
 
 void VirtualGamepad::SetAxis(int axis, int value) {
   if (joystick_ != nullptr) SDL_JoystickSetVirtualAxis(joystick_, axis, static_cast<Sint16>(value));
+}
+
+void VirtualGamepad::SetControllerAxis(int axis, int value) {
+  if (axis != SDL_CONTROLLER_AXIS_TRIGGERLEFT && axis != SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {
+    SetAxis(axis, value);
+    return;
+  }
+  // The controller maps a trigger's -32768..32767 onto 0..32767 as
+  // (v + 32768) * 32767 / 65535, rounded down; the smallest v that maps onto
+  // the value is its exact inverse.
+  const long clamped = value < 0 ? 0 : value > 32767 ? 32767 : value;
+  const long shifted = (clamped * 65535 + 32766) / 32767;
+  SetAxis(axis, static_cast<int>(std::min(shifted - 32768, 32767L)));
 }
 
 void VirtualGamepad::SetButton(int button, bool down) {

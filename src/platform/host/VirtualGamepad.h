@@ -25,6 +25,9 @@ class VirtualGamepad {
 
   // -32768 to 32767; for triggers -32768 is released and 32767 fully pulled.
   void SetAxis(int axis, int value);
+  // The value the game controller reports for the axis: sticks -32768 to
+  // 32767, triggers 0 (released) to 32767 (fully pulled), exactly.
+  void SetControllerAxis(int axis, int value);
   void SetButton(int button, bool down);
 
  private:
