@@ -9,6 +9,7 @@ packages=(
   cmake g++ make pkg-config
   libsdl2-dev libepoxy-dev libopenal-dev libbullet-dev libpng-dev
   libfreetype-dev libfontconfig-dev libmeshoptimizer-dev
+  zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # runtime
   libgl1-mesa-dri libegl-mesa0 fonts-dejavu-core
