@@ -11,6 +11,8 @@ packages=(
   libfreetype-dev libfontconfig-dev libmeshoptimizer-dev
   zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzzing (scripts/fuzz.sh): clang and its libFuzzer runtime
+  clang libclang-rt-dev
   # runtime
   libgl1-mesa-dri libegl-mesa0 fonts-dejavu-core
 )
