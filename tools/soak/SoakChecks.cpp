@@ -9,7 +9,7 @@
 
 namespace {
 
-// A body that sinks this far below the level's lowest point went through it.
+// A body that sinks this far below the level's lowest point has left it.
 constexpr float kBelowLevelMargin = 1.0f;
 constexpr int kReportsPerKind = 3;
 
@@ -41,9 +41,26 @@ class Reporter {
   int counts_[4] = {};
 };
 
-std::string Describe(const char* what, const btVector3& at) {
-  char text[160];
-  std::snprintf(text, sizeof(text), "%s at (%.2f %.2f %.2f)", what, at.x(), at.y(), at.z());
+// What a body is: the level, a prop of a kind, a fighter's capsule or a
+// ragdoll part.
+std::string BodyName(AppMain& app, const btCollisionObject* object) {
+  static const char* const kPropNames[kPropKindCount] = {"the level", "a cabbage", "a large cabbage", "a crate",
+                                                         "a ball"};
+  const BodyHandle* handle = GetBodyHandle(object);
+  const PeBodySource* source = handle != nullptr ? handle->source : nullptr;
+  if (source == nullptr) return "a body without a source";
+  if (source->IsCharacter()) return "a fighter's capsule";
+  if (source->IsRagdoll()) return "a ragdoll part";
+  for (int kind = 0; kind < kPropKindCount; ++kind) {
+    if (app.GetPropKind(kind).source == source) return kPropNames[kind];
+  }
+  return "a body";
+}
+
+std::string Describe(const std::string& what, const btVector3& at, const btVector3& velocity) {
+  char text[200];
+  std::snprintf(text, sizeof(text), "%s at (%.2f %.2f %.2f) moving (%.1f %.1f %.1f)", what.c_str(), at.x(), at.y(),
+                at.z(), velocity.x(), velocity.y(), velocity.z());
   return text;
 }
 
@@ -63,23 +80,24 @@ SoakCounts CountScene(AppMain& app) {
   return counts;
 }
 
-float LevelBottom(AppMain& app) {
-  float bottom = 1e30f;
+LevelBounds FindLevelBounds(AppMain& app) {
+  LevelBounds bounds;
   btDiscreteDynamicsWorld* world = app.GetPhysics().GetWorld();
-  if (world == nullptr) return bottom;
+  if (world == nullptr) return bounds;
   const btCollisionObjectArray& objects = world->getCollisionObjectArray();
   for (int i = 0; i < objects.size(); ++i) {
     if (!IsLevel(objects[i])) continue;
     btVector3 low, high;
     objects[i]->getCollisionShape()->getAabb(objects[i]->getWorldTransform(), low, high);
-    bottom = std::fmin(bottom, low.y());
+    bounds = LevelBounds{low.x(), high.x(), low.z(), high.z(), low.y()};
   }
-  return bottom;
+  return bounds;
 }
 
-void CheckScene(AppMain& app, float levelBottom, std::vector<std::string>* problems) {
+int CheckScene(AppMain& app, const LevelBounds& level, std::vector<std::string>* problems) {
   Reporter report(problems);
   enum { kNotFinite = 0, kBelowLevel = 1, kBookkeeping = 2 };
+  int beside = 0;
 
   // Bodies: finite transforms and velocities, none under the level.
   btDiscreteDynamicsWorld* world = app.GetPhysics().GetWorld();
@@ -94,9 +112,17 @@ void CheckScene(AppMain& app, float levelBottom, std::vector<std::string>* probl
       if (const btRigidBody* body = btRigidBody::upcast(object)) {
         finite = finite && Finite(body->getLinearVelocity()) && Finite(body->getAngularVelocity());
       }
-      if (!finite) report.Add(kNotFinite, Describe("a body with a value that is not finite", origin));
-      if (finite && !IsLevel(object) && origin.y() < levelBottom - kBelowLevelMargin) {
-        report.Add(kBelowLevel, Describe("a body below the level", origin));
+      const btVector3 velocity =
+          btRigidBody::upcast(object) != nullptr ? btRigidBody::upcast(object)->getLinearVelocity() : btVector3(0, 0, 0);
+      if (!finite) report.Add(kNotFinite, Describe(BodyName(app, object) + " with a value that is not finite", origin, velocity));
+      if (finite && !IsLevel(object) && origin.y() < level.bottom - kBelowLevelMargin) {
+        const bool inside = origin.x() >= level.minX && origin.x() <= level.maxX && origin.z() >= level.minZ &&
+                            origin.z() <= level.maxZ;
+        if (inside) {
+          report.Add(kBelowLevel, Describe(BodyName(app, object) + " fallen through the level", origin, velocity));
+        } else {
+          ++beside;
+        }
       }
     }
   }
@@ -114,7 +140,8 @@ void CheckScene(AppMain& app, float levelBottom, std::vector<std::string>* probl
     }
     if (!finite) {
       const D3DXVECTOR3& at = *character->GetPosition();
-      report.Add(kNotFinite, Describe("a fighter with a value that is not finite", btVector3(at.x, at.y, at.z)));
+      report.Add(kNotFinite, Describe("a fighter with a value that is not finite", btVector3(at.x, at.y, at.z),
+                                      btVector3(0, 0, 0)));
     }
   }
   const CameraView& camera = app.GetCamera();
@@ -138,4 +165,5 @@ void CheckScene(AppMain& app, float levelBottom, std::vector<std::string>* probl
                   app.GetCharacterManager().GetCount(), counts.characters);
     report.Add(kBookkeeping, text);
   }
+  return beside;
 }

@@ -11,6 +11,7 @@
 //
 // Run it from the folder that holds data/ (or pass --root).
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -99,6 +100,13 @@ double ResidentMiB() {
               : 0.0;
 }
 
+// Bytes the allocator has handed out and not had back, for telling a heap
+// that grows from memory the drivers keep.
+double HeapMiB() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
 class SoakApp : public AppMain {
  public:
   explicit SoakApp(const Options& options) : options_(options) {}
@@ -107,13 +115,14 @@ class SoakApp : public AppMain {
   SoakCounts peaks;
   std::vector<double> memory;  // MiB at every check, from frame 600 on
   int checks = 0;
+  int mostBeside = 0;  // bodies fallen beside the arena at one check
 
   bool Init() override {
     crt::srand(1);  // the same run every time
     script_.Deliver(0);
     if (!AppMain::Init()) return false;
     SetNpcAction(true);
-    levelBottom_ = LevelBottom(*this);
+    level_ = FindLevelBounds(*this);
     return true;
   }
 
@@ -139,14 +148,15 @@ class SoakApp : public AppMain {
     // The step started by this frame must finish before the world is read.
     GetPhysics().Wait();
     const std::size_t before = problems.size();
-    CheckScene(*this, levelBottom_, &problems);
+    const int beside = CheckScene(*this, level_, &problems);
+    mostBeside = std::max(mostBeside, beside);
     for (std::size_t i = before; i < problems.size(); ++i) problems[i] = "frame " + std::to_string(frame_) + ": " + problems[i];
     ++checks;
     memory.push_back(ResidentMiB());
-    std::printf("frame %6d  %4.1f min  bodies %4d  joints %3d  fighters %3d  props %4d  billboards %5d  decals %5d"
-                "  resident %7.1f MiB%s\n",
-                frame_, frame_ / static_cast<double>(kFramesPerMinute), counts.bodies, counts.joints,
-                counts.characters, counts.props, counts.billboards, counts.decals, memory.back(),
+    std::printf("frame %6d  %4.1f min  bodies %4d (%d beside the arena)  joints %3d  fighters %3d  props %4d"
+                "  billboards %5d  decals %5d  resident %6.1f MiB  heap %6.1f MiB%s\n",
+                frame_, frame_ / static_cast<double>(kFramesPerMinute), counts.bodies, beside, counts.joints,
+                counts.characters, counts.props, counts.billboards, counts.decals, memory.back(), HeapMiB(),
                 problems.size() > before ? "  PROBLEM" : "");
     std::fflush(stdout);
   }
@@ -154,7 +164,7 @@ class SoakApp : public AppMain {
   const Options& options_;
   SoakScript script_;
   int frame_ = 0;
-  float levelBottom_ = 1e30f;
+  LevelBounds level_;
 };
 
 // Resident memory at the check nearest the given minute, or -1.
@@ -211,8 +221,10 @@ int main(int argc, char** argv) {
 
   std::printf("soak: %d frames in %.1f s (%.1f frames/s on the virtual clock), %d checks\n", app.Frames(), seconds,
               app.Frames() / std::max(seconds, 1e-6), app.checks);
-  std::printf("peaks: %d bodies, %d fighters, %d props, %d billboards, %d decals\n", app.peaks.bodies,
-              app.peaks.characters, app.peaks.props, app.peaks.billboards, app.peaks.decals);
+  std::printf("peaks: %d bodies, %d fighters, %d props, %d billboards, %d decals; at most %d bodies beside the "
+              "arena (flown over its edge)\n",
+              app.peaks.bodies, app.peaks.characters, app.peaks.props, app.peaks.billboards, app.peaks.decals,
+              app.mostBeside);
   std::printf("resident memory: 1 min %.1f MiB, 5 min %.1f MiB, 10 min %.1f MiB; growth after the first minute "
               "%.1f MiB (%s)\n",
               atOneMinute, MemoryAt(app.memory, 5), MemoryAt(app.memory, 10), growth,
