@@ -9,9 +9,12 @@ packages=(
   cmake g++ make pkg-config
   libsdl2-dev libepoxy-dev libopenal-dev libbullet-dev libpng-dev
   libfreetype-dev libfontconfig-dev libmeshoptimizer-dev
+  zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # packaging (cpack -G DEB finds the libraries' packages with these)
   dpkg-dev file
+  # fuzzing (scripts/fuzz.sh): clang and its libFuzzer runtime
+  clang libclang-rt-dev
   # runtime
   libgl1-mesa-dri libegl-mesa0 fonts-dejavu-core
 )

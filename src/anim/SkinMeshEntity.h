@@ -66,6 +66,7 @@ class SkinMeshEntity {
 
   const SkinMeshFrame* GetFrame() const { return frame_; }
   Node* GetNodes() { return nodes_; }
+  const Node* GetNodes() const { return nodes_; }
   std::int32_t GetNodeCount() const { return nodeCount_; }
   std::int32_t GetAnimatedNodeCount() const { return animatedNodeCount_; }
   Node* GetRoot() { return root_; }

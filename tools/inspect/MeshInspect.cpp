@@ -1,9 +1,11 @@
-// Meshes (.x): counts, vertex layout, bounds and materials, as the loader
-// reads them, or the failure.
+// Meshes (.x, in the text, binary or compressed form): the form, counts,
+// vertex layout, bounds and materials, as the loader reads them, or the
+// failure.
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/d3dx9/D3dxMesh.h"
 #include "tools/inspect/HeadlessRenderer.h"
@@ -40,6 +42,23 @@ float BoundingRadius(ID3DXMesh* mesh) {
   return radius;
 }
 
+// The encoding named by the file's header, e.g. "binary, 32-bit floats".
+std::string FormOf(const char* path) {
+  char header[17] = {};
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return "unreadable";
+  const std::size_t read = std::fread(header, 1, 16, file);
+  std::fclose(file);
+  if (read < 16 || std::memcmp(header, "xof ", 4) != 0) return "not a .x file";
+  const std::string format(header + 8, 4);
+  const char* name = format == "txt " ? "text"
+                     : format == "bin " ? "binary"
+                     : format == "tzip" ? "compressed text"
+                     : format == "bzip" ? "compressed binary"
+                                        : "unknown form";
+  return std::string(name) + ", " + (std::memcmp(header + 12, "0064", 4) == 0 ? "64" : "32") + "-bit floats";
+}
+
 }  // namespace
 
 int InspectMesh(const char* path) {
@@ -48,6 +67,7 @@ int InspectMesh(const char* path) {
   ID3DXMesh* mesh = nullptr;
   ID3DXBuffer* materials = nullptr;
   DWORD materialCount = 0;
+  std::printf("%s: %s\n", path, FormOf(path).c_str());
   const HRESULT hr = D3DXLoadMeshFromXA(path, D3DXMESH_SYSTEMMEM, headless.Renderer().GetDevice(), nullptr,
                                         &materials, nullptr, &materialCount, &mesh);
   if (FAILED(hr) || mesh == nullptr) {

@@ -143,12 +143,14 @@ HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWOR
 HRESULT D3DXCreateSphere(IDirect3DDevice9* device, FLOAT radius, UINT slices, UINT stacks, ID3DXMesh** mesh,
                          ID3DXBuffer** adjacency);
 
-// Loads a DirectX text .x file: all meshes of all frames in one mesh, frame
-// transforms applied. Vertices keep the file's numbering; a vertex that has
-// different normals on different faces gets copies appended after all of
-// the file's vertices. Materials come as an array of D3DXMATERIAL whose
-// texture names are stored in the same buffer; a file without material
-// lists gives no buffer and a count of 0. Binary files are refused.
+// Loads a DirectX .x file in the text, binary or MSZIP-compressed form (32-
+// or 64-bit floats): all meshes of all frames in one mesh, frame transforms
+// applied. Vertices keep the file's numbering; a vertex that has different
+// normals on different faces gets copies appended after all of the file's
+// vertices. Materials come as an array of D3DXMATERIAL whose texture names
+// are stored in the same buffer; a file without material lists gives no
+// buffer and a count of 0. The three forms of the same content give the
+// same mesh. Broken files fail with D3DXERR_INVALIDDATA.
 HRESULT D3DXLoadMeshFromXA(LPCSTR fileName, DWORD options, IDirect3DDevice9* device, ID3DXBuffer** adjacency,
                            ID3DXBuffer** materials, ID3DXBuffer** effectInstances, DWORD* numMaterials,
                            ID3DXMesh** mesh);

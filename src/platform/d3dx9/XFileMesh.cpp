@@ -1,7 +1,9 @@
-// D3DXLoadMeshFromX for the .x text format: the parsed meshes joined into
-// one mesh with their frame transforms applied, polygons as triangle fans,
-// vertices split where their normals differ (copies after all of the file's
-// vertices), materials concatenated.
+// D3DXLoadMeshFromX for the .x text, binary and MSZIP-compressed forms, 32-
+// or 64-bit floats: the parsed meshes joined into one mesh with their frame
+// transforms applied, polygons as triangle fans, vertices split where their
+// normals differ (copies after all of the file's vertices), materials
+// concatenated. Every form goes through one parser, so the same content
+// gives the same mesh whatever its encoding.
 
 #include <cmath>
 #include <cstring>
@@ -13,7 +15,10 @@
 
 #include "platform/d3dx9/D3dxMesh.h"
 #include "platform/d3dx9/D3dxTexture.h"
+#include "platform/d3dx9/XFileBinaryTokenizer.h"
+#include "platform/d3dx9/XFileCompression.h"
 #include "platform/d3dx9/XFileParser.h"
+#include "platform/d3dx9/XFileTokenizer.h"
 
 namespace {
 
@@ -245,6 +250,37 @@ HRESULT Build(std::vector<FileMesh>& meshes, DWORD options, IDirect3DDevice9* de
   return D3D_OK;
 }
 
+// The body after the header in its own encoding.
+bool ParseBody(const std::uint8_t* body, std::size_t size, bool binary, std::size_t floatBytes,
+               std::vector<FileMesh>* meshes) {
+  if (binary) {
+    d3dx::XFileBinaryTokenizer tokens(body, size, floatBytes);
+    return d3dx::ParseXFile(tokens, meshes);
+  }
+  d3dx::XFileTokenizer tokens(reinterpret_cast<const char*>(body), size);
+  return d3dx::ParseXFile(tokens, meshes);
+}
+
+// Header: "xof ", a version of four characters, the format ("txt ", "bin ",
+// "tzip" or "bzip"), the float size ("0032" or "0064").
+bool ParseFile(const std::uint8_t* data, std::size_t size, std::vector<FileMesh>* meshes) {
+  if (size < 16 || std::memcmp(data, "xof ", 4) != 0) return false;
+  const char* format = reinterpret_cast<const char*>(data + 8);
+  const char* floats = reinterpret_cast<const char*>(data + 12);
+  if (std::memcmp(floats, "0032", 4) != 0 && std::memcmp(floats, "0064", 4) != 0) return false;
+  const std::size_t floatBytes = floats[1] == '0' && floats[2] == '6' ? 8 : 4;
+  const bool text = std::memcmp(format, "txt ", 4) == 0;
+  const bool binary = std::memcmp(format, "bin ", 4) == 0;
+  const bool compressedText = std::memcmp(format, "tzip", 4) == 0;
+  const bool compressedBinary = std::memcmp(format, "bzip", 4) == 0;
+  if (text || binary) return ParseBody(data + 16, size - 16, binary, floatBytes, meshes);
+  if (!compressedText && !compressedBinary) return false;
+  std::string body;
+  if (!d3dx::InflateXFileBody(data + 16, size - 16, &body)) return false;
+  return ParseBody(reinterpret_cast<const std::uint8_t*>(body.data()), body.size(), compressedBinary, floatBytes,
+                   meshes);
+}
+
 }  // namespace
 
 HRESULT D3DXLoadMeshFromXInMemory(LPCVOID data, DWORD size, DWORD options, IDirect3DDevice9* device,
@@ -256,14 +292,8 @@ HRESULT D3DXLoadMeshFromXInMemory(LPCVOID data, DWORD size, DWORD options, IDire
   if (materials != nullptr) *materials = nullptr;
   if (effectInstances != nullptr) *effectInstances = nullptr;
   if (numMaterials != nullptr) *numMaterials = 0;
-  // Header: "xof ", a version of four digits, the format, the float size.
-  const char* text = static_cast<const char*>(data);
-  if (size < 16 || std::memcmp(text, "xof ", 4) != 0 || std::memcmp(text + 8, "txt ", 4) != 0 ||
-      (std::memcmp(text + 12, "0032", 4) != 0 && std::memcmp(text + 12, "0064", 4) != 0)) {
-    return D3DXERR_INVALIDDATA;
-  }
   std::vector<FileMesh> meshes;
-  if (!d3dx::ParseXFileText(text + 16, size - 16, &meshes) || meshes.empty()) return D3DXERR_INVALIDDATA;
+  if (!ParseFile(static_cast<const std::uint8_t*>(data), size, &meshes) || meshes.empty()) return D3DXERR_INVALIDDATA;
   return Build(meshes, options, device, adjacency, materials, numMaterials, mesh);
 }
 

@@ -5,13 +5,13 @@
 #include <map>
 #include <utility>
 
-#include "platform/d3dx9/XFileTokenizer.h"
+#include "platform/d3dx9/XFileTokenSource.h"
 
 namespace d3dx {
 
 namespace {
 
-using Kind = XFileTokenizer::Kind;
+using Kind = XFileTokenSource::Kind;
 
 constexpr int kMaxDepth = 32;
 
@@ -29,7 +29,7 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
 
 class Parser {
  public:
-  Parser(const char* data, std::size_t size) : tokens_(data, size) {}
+  explicit Parser(XFileTokenSource& tokens) : tokens_(tokens) {}
 
   bool Parse() {
     while (true) {
@@ -49,13 +49,7 @@ class Parser {
       if (name != nullptr) *name = tokens_.Text();
     }
     if (!tokens_.Expect(Kind::Open)) return false;
-    if (tokens_.Peek() == Kind::Other && tokens_.Text() == "<") {
-      while (true) {
-        const Kind kind = tokens_.Next();
-        if (kind == Kind::End || kind == Kind::Error) return false;
-        if (kind == Kind::Other && tokens_.Text() == ">") break;
-      }
-    }
+    if (tokens_.Peek() == Kind::Guid) tokens_.Next();
     return true;
   }
 
@@ -283,7 +277,7 @@ class Parser {
     return true;
   }
 
-  XFileTokenizer tokens_;
+  XFileTokenSource& tokens_;
   std::map<std::string, Material> named_;
 };
 
@@ -294,8 +288,8 @@ UINT DeclTypeSize(BYTE type) {
   return D3DXGetDeclVertexSize(one, 0);
 }
 
-bool ParseXFileText(const char* data, std::size_t size, std::vector<FileMesh>* meshes) {
-  Parser parser(data, size);
+bool ParseXFile(XFileTokenSource& tokens, std::vector<FileMesh>* meshes) {
+  Parser parser(tokens);
   if (!parser.Parse()) return false;
   *meshes = std::move(parser.meshes);
   return true;

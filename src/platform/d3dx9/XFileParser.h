@@ -1,5 +1,5 @@
 #pragma once
-// The .x text format read into plain records: one per Mesh object with the
+// A .x file's tokens read into plain records: one per Mesh object with the
 // frame transform it sits under, its polygons, normals with their own face
 // indices, texture coordinates, DeclData channels and materials. Counts are
 // checked against the bytes left before anything is allocated.
@@ -48,7 +48,9 @@ struct FileMesh {
 // The size of a declaration type in bytes, 0 for types not handled.
 UINT DeclTypeSize(BYTE type);
 
-// Parses the text after the 16-byte header; false on anything malformed.
-bool ParseXFileText(const char* data, std::size_t size, std::vector<FileMesh>* meshes);
+class XFileTokenSource;
+
+// Parses the tokens after the 16-byte header; false on anything malformed.
+bool ParseXFile(XFileTokenSource& tokens, std::vector<FileMesh>* meshes);
 
 }  // namespace d3dx

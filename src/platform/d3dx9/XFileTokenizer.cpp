@@ -30,6 +30,16 @@ void XFileTokenizer::SkipBlank() {
   }
 }
 
+bool XFileTokenizer::ScanUntil(char close) {
+  while (position_ < size_ && data_[position_] != close) {
+    if (text_.size() >= kMaxToken) return false;
+    text_ += data_[position_++];
+  }
+  if (position_ >= size_) return false;
+  ++position_;
+  return true;
+}
+
 XFileTokenizer::Kind XFileTokenizer::Scan() {
   text_.clear();
   SkipBlank();
@@ -45,13 +55,11 @@ XFileTokenizer::Kind XFileTokenizer::Scan() {
   }
   if (c == '"') {
     ++position_;
-    while (position_ < size_ && data_[position_] != '"') {
-      if (text_.size() >= kMaxToken) return Kind::Error;
-      text_ += data_[position_++];
-    }
-    if (position_ >= size_) return Kind::Error;
+    return ScanUntil('"') ? Kind::String : Kind::Error;
+  }
+  if (c == '<') {
     ++position_;
-    return Kind::String;
+    return ScanUntil('>') ? Kind::Guid : Kind::Error;
   }
   if (IsNameChar(c)) {
     while (position_ < size_ && IsNameChar(data_[position_])) {
@@ -109,7 +117,7 @@ bool XFileTokenizer::ReadString(std::string* value) {
   return true;
 }
 
-bool XFileTokenizer::SkipObject() {
+bool XFileTokenSource::SkipObject() {
   std::size_t depth = 1;
   while (depth > 0) {
     switch (Next()) {

@@ -1,40 +1,35 @@
 #pragma once
 // Tokens of the DirectX .x text format. Separators (';' and ',') and
 // comments ("//" and "#" to the end of the line) are skipped; numbers are
-// read straight from the bytes. Every read fails cleanly at the end of the
-// data or on a token longer than kMaxToken.
+// read straight from the bytes; a GUID is "<...>" as one token. Every read
+// fails cleanly at the end of the data or on a token longer than kMaxToken.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "platform/d3dx9/XFileTokenSource.h"
+
 namespace d3dx {
 
-class XFileTokenizer {
+class XFileTokenizer : public XFileTokenSource {
  public:
-  static constexpr std::size_t kMaxToken = 1024;
-  enum class Kind { End, Name, Number, String, Open, Close, Other, Error };
-
   XFileTokenizer(const char* data, std::size_t size) : data_(data), size_(size) {}
 
-  // The next token without consuming it; text() holds its characters.
-  Kind Peek();
-  Kind Next();
-  const std::string& Text() const { return text_; }
-  // Bytes left after the current position (an upper bound on what can follow).
-  std::size_t Remaining() const { return size_ - position_; }
+  Kind Peek() override;
+  Kind Next() override;
+  const std::string& Text() const override { return text_; }
+  std::size_t Remaining() const override { return size_ - position_; }
 
-  bool ReadFloat(float* value);
-  // A non-negative integer no larger than limit.
-  bool ReadCount(std::uint32_t limit, std::uint32_t* value);
-  bool ReadString(std::string* value);
-  bool Expect(Kind kind) { return Next() == kind; }
-  // Skips the rest of an object whose '{' was read (nested objects too).
-  bool SkipObject();
+  bool ReadFloat(float* value) override;
+  bool ReadCount(std::uint32_t limit, std::uint32_t* value) override;
+  bool ReadString(std::string* value) override;
 
  private:
   void SkipBlank();
   Kind Scan();
+  // Characters up to the closing character, at most kMaxToken of them.
+  bool ScanUntil(char close);
   const char* data_;
   std::size_t size_;
   std::size_t position_ = 0;

@@ -1,5 +1,5 @@
-// Loading .x text files: layout, numbering, materials, frames, channels and
-// broken files.
+// Loading .x files: layout, numbering, materials, frames, channels, the
+// binary and compressed forms, and broken files.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/d3dx9/D3dxMesh.h"
+#include "platform/d3dx9/XFileCompression.h"
+#include "platform/d3dx9/XFileEncoder.h"
 
 namespace {
 
@@ -236,7 +238,8 @@ TEST(XFileMeshTest, AFileCutShortAnywhereFailsWhole) {
 TEST(XFileMeshTest, BrokenFilesFailCleanly) {
   const std::string header = "xof 0303txt 0032\n";
   const std::vector<std::string> broken = {
-      "xof 0303bin 0032\nMesh { }",
+      "xof 0303zip 0032\nMesh { }",
+      "xof 0303txt 0016\nMesh { }",
       "xof 0303txt 0032",
       header + "Mesh { 4000000000; 0;0;0;; 1; 3;0,0,0;; }",
       header + "Mesh { 3000000; 0;0;0;; 1; 3;0,0,0;; }",
@@ -290,6 +293,159 @@ TEST(XFileMeshTest, FilesAreReadFromDiskAndMissingOnesFail) {
   EXPECT_NE(D3DXLoadMeshFromXA(path.c_str(), D3DXMESH_MANAGED, nullptr, nullptr, nullptr, nullptr, &count, &mesh),
             D3D_OK);
   EXPECT_EQ(mesh, nullptr);
+}
+
+// Templates, frames with their matrices, a polygon, normals of their own,
+// texture coordinates, a DeclData channel, a material by reference and one
+// inline, and a second mesh without a list.
+const char kRich[] =
+    "xof 0303txt 0032\n"
+    "template Vector { <3D82AB5E-62DA-11cf-AB39-0020AF71E433> FLOAT x; FLOAT y; FLOAT z; }\n"
+    "template Open { <10DD46A3-775B-11CF-8F52-0040333594A3> DWORD n; array FLOAT v[16]; [...] }\n"
+    "Material shared { 0;0;1;1;; 1; 0;0;0;; 0;0;0;; TextureFilename { \"shared.udt\"; } }\n"
+    "Frame outer { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 10,20,30,1;; }\n"
+    " Frame inner { FrameTransformMatrix { 0.5,0,0,0, 0,2,0,0, 0,0,-1.25,0, 0,0,0,1;; }\n"
+    "  Mesh body { 4; -1.5;0;0.25;, 1;0;0;, 1;1e-3;0;, 0.1;1;0;; 2; 3;0,1,2;, 4;0,1,2,3;;\n"
+    "   MeshNormals { 2; 0;0;-1;, 0;0.6;0.8;; 2; 3;0,0,0;, 4;1,1,1,1;; }\n"
+    "   MeshTextureCoords { 4; 0;1;, 1;1;, 1;0;, 0.333333;0.666667;; }\n"
+    "   DeclData { 1; 1;0;5;1;; 8; 1056964608,0, 0,1056964608, 1065353216,0, 0,0; }\n"
+    "   MeshMaterialList { 2; 2; 1, 0;; { shared }\n"
+    "    Material red { 1;0;0;1;; 8; 0.5;0.5;0.5;; 0;0;0;; } } } }\n"
+    " Mesh second { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; Unknown { 7; 2.5; \"x\"; } } }";
+
+std::string Encode(const std::string& text, d3dx::XFileForm form, int floatBits) {
+  std::string out;
+  EXPECT_TRUE(d3dx::EncodeXFile(text, form, floatBits, &out));
+  return out;
+}
+
+// Everything a load hands back, as bytes.
+std::vector<std::uint8_t> Everything(const Loaded& loaded) {
+  std::vector<std::uint8_t> bytes;
+  auto add = [&](const void* data, std::size_t size) {
+    bytes.insert(bytes.end(), static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
+  };
+  ID3DXMesh* mesh = loaded.mesh;
+  D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE];
+  mesh->GetDeclaration(declaration);
+  add(declaration, (D3DXGetDeclLength(declaration) + 1) * sizeof(D3DVERTEXELEMENT9));
+  void* vertices = nullptr;
+  mesh->LockVertexBuffer(D3DLOCK_READONLY, &vertices);
+  add(vertices, mesh->GetNumVertices() * mesh->GetNumBytesPerVertex());
+  mesh->UnlockVertexBuffer();
+  const std::vector<DWORD> indices = Indices(mesh);
+  add(indices.data(), indices.size() * sizeof(DWORD));
+  const std::vector<DWORD> attributes = Attributes(mesh);
+  add(attributes.data(), attributes.size() * sizeof(DWORD));
+  add(loaded.adjacency->GetBufferPointer(), loaded.adjacency->GetBufferSize());
+  const auto* materials = static_cast<const D3DXMATERIAL*>(loaded.materials->GetBufferPointer());
+  for (DWORD i = 0; i < loaded.materialCount; ++i) {
+    add(&materials[i].MatD3D, sizeof(D3DMATERIAL9));
+    const char* name = materials[i].pTextureFilename != nullptr ? materials[i].pTextureFilename : "(none)";
+    add(name, std::strlen(name) + 1);
+  }
+  return bytes;
+}
+
+const d3dx::XFileForm kEncodedForms[] = {d3dx::XFileForm::Text, d3dx::XFileForm::Binary,
+                                         d3dx::XFileForm::CompressedText, d3dx::XFileForm::CompressedBinary};
+
+TEST(XFileMeshTest, BinaryAndCompressedFormsLoadToTheSameMesh) {
+  Loaded text;
+  Load(kRich, &text);
+  ASSERT_EQ(text.result, D3D_OK);
+  EXPECT_EQ(text.mesh->GetNumVertices(), 10u);  // 4 + 3, and copies of 0, 1, 2 for the second normal
+  EXPECT_EQ(text.materialCount, 3u);
+  const std::vector<std::uint8_t> expected = Everything(text);
+  for (const d3dx::XFileForm form : kEncodedForms) {
+    for (const int bits : {32, 64}) {
+      const std::string file = Encode(kRich, form, bits);
+      EXPECT_EQ(file.compare(8, 4, d3dx::XFileFormName(form)), 0);
+      Loaded loaded;
+      Load(file, &loaded);
+      ASSERT_EQ(loaded.result, D3D_OK) << d3dx::XFileFormName(form) << bits;
+      EXPECT_EQ(Everything(loaded), expected) << d3dx::XFileFormName(form) << bits;
+    }
+  }
+  // A body larger than one 32 KiB block refers back across blocks.
+  const std::string large = Encode(ManyVertices(20000), d3dx::XFileForm::CompressedBinary, 32);
+  Loaded many;
+  Load(large, &many);
+  ASSERT_EQ(many.result, D3D_OK);
+  EXPECT_EQ(many.mesh->GetNumVertices(), 20000u);
+}
+
+TEST(XFileMeshTest, BrokenBinaryAndCompressedFilesFailCleanly) {
+  for (const d3dx::XFileForm form : {d3dx::XFileForm::Binary, d3dx::XFileForm::CompressedBinary}) {
+    const std::string whole = Encode(kQuad, form, 32);
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+      Loaded loaded;
+      Load(whole.substr(0, length), &loaded);
+      EXPECT_NE(loaded.result, D3D_OK) << d3dx::XFileFormName(form) << " cut at " << length;
+    }
+    // Any damaged byte loads or fails, never worse (the sanitizer build
+    // checks the reads).
+    for (std::size_t at = 16; at < whole.size(); ++at) {
+      std::string damaged = whole;
+      damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
+      Loaded loaded;
+      Load(damaged, &loaded);
+    }
+  }
+  auto binary = [](std::initializer_list<std::uint16_t> words) {
+    std::string file = "xof 0303bin 0032";
+    for (const std::uint16_t word : words) file.append(reinterpret_cast<const char*>(&word), 2);
+    return file;
+  };
+  // Name "Mesh", '{', an integer list that claims more than the bytes left,
+  // a float list likewise, a name longer than the file, an unknown token.
+  const std::string mesh = binary({1, 4, 0}) + "Mesh" + binary({10});
+  const std::vector<std::string> broken = {
+      mesh.substr(0, 16) + mesh.substr(16) + binary({6, 0xFFFF, 0x3FFF, 3, 0}).substr(16),
+      mesh.substr(0, 16) + mesh.substr(16) + binary({6, 1, 0, 3, 0, 7, 0xFFFF, 0x0FFF}).substr(16),
+      binary({1, 0xFFFF, 0xFFFF}) + "Mesh",
+      mesh + binary({99}).substr(16),
+  };
+  for (const std::string& file : broken) {
+    Loaded loaded;
+    Load(file, &loaded);
+    EXPECT_NE(loaded.result, D3D_OK);
+  }
+  // Frames nested without end stop at the depth limit.
+  std::string deep = "xof 0303bin 0032";
+  for (int i = 0; i < 10000; ++i) deep += binary({1, 5, 0}).substr(16) + "Frame" + binary({10}).substr(16);
+  Loaded nested;
+  Load(deep, &nested);
+  EXPECT_NE(nested.result, D3D_OK);
+}
+
+TEST(XFileMeshTest, CompressedBodiesAreBoundedAndChecked) {
+  const std::string body = std::string(kQuad).substr(16);
+  std::string compressed;
+  ASSERT_TRUE(d3dx::DeflateXFileBody(reinterpret_cast<const std::uint8_t*>(body.data()), body.size(), &compressed));
+  auto inflate = [](const std::string& data) {
+    std::string out;
+    return d3dx::InflateXFileBody(reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), &out);
+  };
+  ASSERT_TRUE(inflate(compressed));
+  auto withSize = [&](std::uint32_t total) {
+    std::string data = compressed;
+    std::memcpy(&data[0], &total, 4);
+    return data;
+  };
+  // A size that disagrees with the blocks, one beyond any deflate ratio or
+  // the bound, a missing signature, a block longer than 32 KiB.
+  EXPECT_FALSE(inflate(withSize(static_cast<std::uint32_t>(body.size() + 15))));
+  EXPECT_FALSE(inflate(withSize(static_cast<std::uint32_t>(body.size() + 17))));
+  EXPECT_FALSE(inflate(withSize(0xFFFFFFF0u)));
+  EXPECT_FALSE(inflate(withSize(15)));
+  std::string unsigned_ = compressed;
+  unsigned_[8] = 'X';
+  EXPECT_FALSE(inflate(unsigned_));
+  std::string oversized = compressed;
+  oversized[4] = 0x41;
+  oversized[5] = static_cast<char>(0x9C);
+  EXPECT_FALSE(inflate(oversized));
 }
 
 }  // namespace

@@ -1,0 +1,237 @@
+// soak: the real game headless on the virtual clock for a long run (36,000
+// frames, ten minutes of play, unless told otherwise), with the opponents
+// acting, the player scripted (SoakScript.h), fighters spawned, props
+// thrown, bombs exploding and a "Reset" every two minutes. Every 600 frames
+// it checks the scene (SoakChecks.h) and the process's resident memory,
+// which must have stopped growing after the first minute. Prints the
+// figures; exits 1 on a violation.
+//
+//   soak [--frames N] [--size WxH] [--mode best|standard|fixed] [--root DIR]
+//        [--no-memory-check]
+//
+// Run it from the folder that holds data/ (or pass --root).
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "SoakChecks.h"
+#include "SoakScript.h"
+#include "app/AppMain.h"
+#include "frame/DisplayConfiguration.h"
+#include "platform/host/Headless.h"
+#include "platform/host/VirtualClock.h"
+#include "platform/win32/CrtRandom.h"
+#include "tools/common/SceneTool.h"
+
+namespace {
+
+constexpr int kFramesPerSecond = 60;
+constexpr int kCheckFrames = 600;
+constexpr int kFramesPerMinute = 60 * kFramesPerSecond;
+// Resident memory may move this much above its level at the first minute
+// (allocator slack) before it counts as growing.
+constexpr double kMemoryToleranceMiB = 16.0;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+struct Options {
+  int frames = 10 * kFramesPerMinute;
+  int width = 320;
+  int height = 240;
+  std::string mode = "best";
+  std::string root;
+  bool memoryCheck = true;
+};
+
+const char kUsage[] =
+    "usage: soak [--frames N] [--size WxH] [--mode best|standard|fixed] [--root DIR] [--no-memory-check]\n";
+
+bool ParseOptions(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (option == "--frames" && hasValue) {
+      options->frames = std::atoi(argv[++i]);
+      if (options->frames < 1) return false;
+    } else if (option == "--size" && hasValue) {
+      if (std::sscanf(argv[++i], "%dx%d", &options->width, &options->height) != 2 || options->width < 64 ||
+          options->height < 64 || options->width > 4096 || options->height > 4096) {
+        return false;
+      }
+    } else if (option == "--mode" && hasValue) {
+      options->mode = argv[++i];
+      if (options->mode != "best" && options->mode != "standard" && options->mode != "fixed") return false;
+    } else if (option == "--root" && hasValue) {
+      options->root = argv[++i];
+    } else if (option == "--no-memory-check") {
+      options->memoryCheck = false;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+double ResidentMiB() {
+  long pages = 0, resident = 0;
+  std::FILE* file = std::fopen("/proc/self/statm", "r");
+  if (file == nullptr) return 0.0;
+  const bool read = std::fscanf(file, "%ld %ld", &pages, &resident) == 2;
+  std::fclose(file);
+  return read ? static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0)
+              : 0.0;
+}
+
+// Bytes the allocator has handed out and not had back, for telling a heap
+// that grows from memory the drivers keep.
+double HeapMiB() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
+class SoakApp : public AppMain {
+ public:
+  explicit SoakApp(const Options& options) : options_(options) {}
+
+  std::vector<std::string> problems;
+  SoakCounts peaks;
+  std::vector<double> memory;  // MiB at every check, from frame 600 on
+  int checks = 0;
+  int mostBeside = 0;  // bodies fallen beside the arena at one check
+
+  bool Init() override {
+    crt::srand(1);  // the same run every time
+    script_.Deliver(0);
+    if (!AppMain::Init()) return false;
+    SetNpcAction(true);
+    level_ = FindLevelBounds(*this);
+    return true;
+  }
+
+  void Frame() override {
+    AppMain::Frame();
+    ++frame_;
+    const SoakCounts counts = CountScene(*this);
+    peaks.bodies = std::max(peaks.bodies, counts.bodies);
+    peaks.characters = std::max(peaks.characters, counts.characters);
+    peaks.props = std::max(peaks.props, counts.props);
+    peaks.billboards = std::max(peaks.billboards, counts.billboards);
+    peaks.decals = std::max(peaks.decals, counts.decals);
+    if (frame_ % kCheckFrames == 0) Check(counts);
+    if (SoakScript::ResetsAfter(frame_ - 1)) RequestReset();
+    if (frame_ >= options_.frames) SetQuitRequested(true);
+    script_.Deliver(frame_);
+  }
+
+  int Frames() const { return frame_; }
+
+ private:
+  void Check(const SoakCounts& counts) {
+    // The step started by this frame must finish before the world is read.
+    GetPhysics().Wait();
+    const std::size_t before = problems.size();
+    const int beside = CheckScene(*this, level_, &problems);
+    mostBeside = std::max(mostBeside, beside);
+    for (std::size_t i = before; i < problems.size(); ++i) problems[i] = "frame " + std::to_string(frame_) + ": " + problems[i];
+    ++checks;
+    memory.push_back(ResidentMiB());
+    std::printf("frame %6d  %4.1f min  bodies %4d (%d beside the arena)  joints %3d  fighters %3d  props %4d"
+                "  billboards %5d  decals %5d  resident %6.1f MiB  heap %6.1f MiB%s\n",
+                frame_, frame_ / static_cast<double>(kFramesPerMinute), counts.bodies, beside, counts.joints,
+                counts.characters, counts.props, counts.billboards, counts.decals, memory.back(), HeapMiB(),
+                problems.size() > before ? "  PROBLEM" : "");
+    std::fflush(stdout);
+  }
+
+  const Options& options_;
+  SoakScript script_;
+  int frame_ = 0;
+  LevelBounds level_;
+};
+
+// Resident memory at the check nearest the given minute, or -1.
+double MemoryAt(const std::vector<double>& memory, int minute) {
+  const std::size_t index = static_cast<std::size_t>(minute * kFramesPerMinute / kCheckFrames);
+  return index >= 1 && index <= memory.size() ? memory[index - 1] : -1.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, &options)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::string unused;
+  if (!options.root.empty() && !EnterDataRoot("soak", options.root, &unused)) return 1;
+  if (access("data", F_OK) != 0) {
+    std::fprintf(stderr, "soak: no data/ folder here; run from the folder that holds it or pass --root\n");
+    return 1;
+  }
+  DisplayConfiguration& configuration = GetDisplayConfiguration();
+  configuration.width = options.width;
+  configuration.height = options.height;
+  configuration.useShaders = options.mode != "fixed";
+  configuration.highQuality = options.mode == "best";
+
+  host::UseHeadlessDrivers();
+  host::VirtualClock clock;
+  SoakApp app(options);
+  const auto start = std::chrono::steady_clock::now();
+  const bool ran = app.Run(nullptr, static_cast<float>(kFramesPerSecond));
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (!ran) {
+    std::fprintf(stderr, "soak: the game did not start\n");
+    return 1;
+  }
+
+  // Memory: every check after the first minute stays near the first minute's level.
+  const bool memoryChecked = options.memoryCheck && !kAddressSanitizer;
+  const double atOneMinute = MemoryAt(app.memory, 1);
+  double growth = 0.0;
+  if (atOneMinute >= 0.0) {
+    for (std::size_t i = kFramesPerMinute / kCheckFrames; i < app.memory.size(); ++i) {
+      growth = std::max(growth, app.memory[i] - atOneMinute);
+    }
+  }
+  if (memoryChecked && growth > kMemoryToleranceMiB) {
+    char text[160];
+    std::snprintf(text, sizeof(text), "resident memory grew %.1f MiB after the first minute", growth);
+    app.problems.push_back(text);
+  }
+
+  std::printf("soak: %d frames in %.1f s (%.1f frames/s on the virtual clock), %d checks\n", app.Frames(), seconds,
+              app.Frames() / std::max(seconds, 1e-6), app.checks);
+  std::printf("peaks: %d bodies, %d fighters, %d props, %d billboards, %d decals; at most %d bodies beside the "
+              "arena (flown over its edge)\n",
+              app.peaks.bodies, app.peaks.characters, app.peaks.props, app.peaks.billboards, app.peaks.decals,
+              app.mostBeside);
+  std::printf("resident memory: 1 min %.1f MiB, 5 min %.1f MiB, 10 min %.1f MiB; growth after the first minute "
+              "%.1f MiB (%s)\n",
+              atOneMinute, MemoryAt(app.memory, 5), MemoryAt(app.memory, 10), growth,
+              !memoryChecked ? (kAddressSanitizer ? "not checked under the address sanitizer" : "not checked")
+              : atOneMinute < 0.0 ? "run shorter than a minute"
+                                  : "checked");
+  for (const std::string& problem : app.problems) std::printf("problem: %s\n", problem.c_str());
+  std::printf("soak: %s\n", app.problems.empty() ? "passed" : "FAILED");
+  return app.problems.empty() ? 0 : 1;
+}
