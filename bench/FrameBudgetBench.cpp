@@ -21,8 +21,9 @@
 // rate the frame itself allows. The CPU figures are steadier than the wall
 // clock on a shared machine.
 //
-//   frame_budget_bench [--root DIR] [--warm N] [--steady N] [--scene-only | --crowd-only]
+//   frame_budget_bench [--root DIR] [--warm N] [--steady N] [--scene-only | --crowd-only] [--draws-off-only]
 //
+// --draws-off-only ends each run before the draws-on phase (for profiling).
 // Run it from the folder that holds data/ (or pass --root).
 
 #include <time.h>
@@ -33,6 +34,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "BenchScene.h"
 #include "BulletDynamics/Dynamics/btDiscreteDynamicsWorld.h"
@@ -55,6 +57,7 @@ struct Settings {
   int steadyFrames = 300;
   bool scene = true;
   bool crowd = true;
+  bool drawsOn = true;
 };
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -111,6 +114,7 @@ class BudgetApp : public AppMain {
   Window windows[kPhaseCount];
   int fighters = 0;
   int props = 0;
+  std::string physicsLine;  // the world's statistics after the draws-off phase
 
   bool Init() override {
     crt::srand(1);  // the same opponents' choices on every run
@@ -140,7 +144,8 @@ class BudgetApp : public AppMain {
     ++frame_;
     if (window.frames < PhaseLength(phase_)) return;
     EndPhase();
-    if (phase_ + 1 == kPhaseCount) {
+    if (phase_ == kDrawsOff) physicsLine = GetPhysicsText();
+    if (phase_ + 1 == kPhaseCount || (phase_ + 1 == kDrawsOn && !settings_.drawsOn)) {
       SetQuitRequested(true);
       return;
     }
@@ -196,7 +201,8 @@ class BudgetApp : public AppMain {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: frame_budget_bench [--root DIR] [--warm N] [--steady N] [--scene-only | --crowd-only]\n");
+               "usage: frame_budget_bench [--root DIR] [--warm N] [--steady N] [--scene-only | --crowd-only] "
+               "[--draws-off-only]\n");
   return 2;
 }
 
@@ -232,6 +238,8 @@ int main(int argc, char** argv) {
       settings.scene = false;
     } else if (argument == "--scene-only") {
       settings.crowd = false;
+    } else if (argument == "--draws-off-only") {
+      settings.drawsOn = false;
     } else {
       return Usage();
     }
@@ -256,6 +264,7 @@ int main(int argc, char** argv) {
   std::printf("%-6s %4s %5s | %8s %8s %8s | %8s %8s %8s | %8s %6s %8s\n", "run", "figh", "props", "in-Frame",
               "main CPU", "draw CPU", "CPU", "wall", "worst", "in-Frame", "fps", "all CPU");
   bool allRan = true;
+  std::vector<std::string> lines;
   for (const bool crowd : {false, true}) {
     if ((crowd && !settings.crowd) || (!crowd && !settings.scene)) continue;
     host::VirtualClock clock;
@@ -266,6 +275,8 @@ int main(int argc, char** argv) {
       continue;
     }
     PrintRow(crowd ? "crowd" : "scene", app);
+    lines.push_back(std::string(crowd ? "crowd" : "scene") + ": " + app.physicsLine);
   }
+  for (const std::string& line : lines) std::printf("%s\n", line.c_str());
   return allRan ? 0 : 1;
 }

@@ -432,6 +432,7 @@ void BM_SceneSteps(benchmark::State& state) {
   state.counters["start_us"] = startMs * 1e3 / steps.count;
   state.counters["join_us"] = joinMs * 1e3 / steps.count;
   state.counters["bodies"] = static_cast<double>(ScenePlacements(copies).size());
+  state.counters["hull_points"] = static_cast<const btConvexHullShape*>(GetSources().propE->shape)->getNumPoints();
 }
 
 // Bullet alone: stepSimulation of the same bodies on the calling thread.
