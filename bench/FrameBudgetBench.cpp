@@ -30,6 +30,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -38,6 +39,7 @@
 
 #include "BenchScene.h"
 #include "BulletDynamics/Dynamics/btDiscreteDynamicsWorld.h"
+#include "BulletDynamics/Dynamics/btRigidBody.h"
 #include "app/AppMain.h"
 #include "frame/DisplayConfiguration.h"
 #include "platform/d3d9/D3d9Automation.h"
@@ -115,6 +117,7 @@ class BudgetApp : public AppMain {
   int fighters = 0;
   int props = 0;
   std::string physicsLine;  // the world's statistics after the draws-off phase
+  std::uint64_t worldHash = 0;  // and a hash of every body's transform and velocity then
 
   bool Init() override {
     crt::srand(1);  // the same opponents' choices on every run
@@ -144,7 +147,10 @@ class BudgetApp : public AppMain {
     ++frame_;
     if (window.frames < PhaseLength(phase_)) return;
     EndPhase();
-    if (phase_ == kDrawsOff) physicsLine = GetPhysicsText();
+    if (phase_ == kDrawsOff) {
+      physicsLine = GetPhysicsText();
+      worldHash = HashWorld();
+    }
     if (phase_ + 1 == kPhaseCount || (phase_ + 1 == kDrawsOn && !settings_.drawsOn)) {
       SetQuitRequested(true);
       return;
@@ -175,6 +181,25 @@ class BudgetApp : public AppMain {
     window.step = timer_;
     window.seconds = Milliseconds(Clock::now() - phaseStart_) / 1e3;
     window.processCpu = CpuMilliseconds(CLOCK_PROCESS_CPUTIME_ID) - phaseCpuStart_;
+  }
+
+  // FNV-1a over the bits of every body's transform and velocity: two
+  // builds whose physics settle the same way give the same value.
+  std::uint64_t HashWorld() {
+    std::uint64_t hash = 1469598103934665603ull;
+    auto add = [&hash](const btVector3& v) {
+      unsigned char bytes[3 * sizeof(btScalar)];
+      std::memcpy(bytes, v.m_floats, sizeof(bytes));
+      for (unsigned char b : bytes) hash = (hash ^ b) * 1099511628211ull;
+    };
+    const btCollisionObjectArray& objects = GetPhysics().GetWorld()->getCollisionObjectArray();
+    for (int i = 0; i < objects.size(); ++i) {
+      const btTransform& t = objects[i]->getWorldTransform();
+      add(t.getOrigin());
+      for (int r = 0; r < 3; ++r) add(t.getBasis()[r]);
+      if (const btRigidBody* body = btRigidBody::upcast(objects[i])) add(body->getLinearVelocity());
+    }
+    return hash;
   }
 
   // Props of the four kinds in turn, over the arena's interior, staggered in
@@ -275,7 +300,9 @@ int main(int argc, char** argv) {
       continue;
     }
     PrintRow(crowd ? "crowd" : "scene", app);
-    lines.push_back(std::string(crowd ? "crowd" : "scene") + ": " + app.physicsLine);
+    char hash[32];
+    std::snprintf(hash, sizeof(hash), "%016llx", static_cast<unsigned long long>(app.worldHash));
+    lines.push_back(std::string(crowd ? "crowd" : "scene") + ": " + app.physicsLine + ", state " + hash);
   }
   for (const std::string& line : lines) std::printf("%s\n", line.c_str());
   return allRan ? 0 : 1;
