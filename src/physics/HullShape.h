@@ -1,22 +1,25 @@
 #pragma once
 // The convex hull shape of a prop: a hull over the vertices of its mesh
-// that keeps only the points a support query can answer with.
+// that keeps only the points a support query can answer with, and finds
+// the answer without scanning them all.
 //
 // Bullet answers every support query of a hull (collision, AABB, inertia)
 // by scanning all its points for the largest dot product with the
-// direction, the first such point winning a tie. A point strictly inside
-// the hull can never be that point, nor can a second copy of an earlier
-// point, so dropping them leaves every answer, and so every contact and
-// every step, unchanged, while a query scans a fraction of the points.
+// direction, the first such point winning a tie. A point inside the hull
+// (deeper than a float product's rounding) can never be that point, nor
+// can a second copy of an earlier point, so dropping them leaves every
+// answer, and so every contact and every step, unchanged.
 //
-// Even the surface points are many for a round mesh, so queries go through
-// patches of neighbouring points: a patch whose bounding sphere lies below
-// the best product found (by more than a float product's rounding) cannot
-// hold the answer and is not scanned. Bullet's collision code calls its
-// own inline scan for shapes of the convex-hull type, so this shape carries
-// the custom polyhedral type, which Bullet treats the same way (convex,
-// polyhedral, same collision algorithms and margins) except that it asks
-// the virtual support functions.
+// Even the surface points are many for a round mesh, so a query walks the
+// hull's vertex graph instead: uphill from a vertex that answered a nearby
+// direction, then over every vertex (and every surface point on their
+// faces) within rounding of the top, which holds the answer and its ties.
+// The vertices above any level form a connected part of a convex hull's
+// graph, so that walk misses none of them. Bullet's collision code calls
+// its own inline scan for shapes of the convex-hull type, so this shape
+// carries the custom polyhedral type, which Bullet treats the same way
+// (convex, polyhedral, same collision algorithms and margins) except that
+// it asks the virtual support functions.
 
 #include <vector>
 
@@ -35,8 +38,7 @@ class HullShape : public btConvexHullShape {
   // A hull over the support points of the cloud; the cloud is copied.
   HullShape(const float* points, int count, int stride);
 
-  // The answers of a scan over every point, found by scanning only the
-  // patches of the surface that can hold them.
+  // The answers of a scan over every point, found on the vertex graph.
   btVector3 localGetSupportingVertexWithoutMargin(const btVector3& vec) const override;
   void batchedUnitVectorGetSupportingVertexWithoutMargin(const btVector3* vectors, btVector3* supportVerticesOut,
                                                          int numVectors) const override;
@@ -46,26 +48,37 @@ class HullShape : public btConvexHullShape {
   int getNumEdges() const override { return static_cast<int>(cloud_.size()); }
   void getEdge(int i, btVector3& pa, btVector3& pb) const override;
 
- private:
-  // Neighbouring points of the surface, bounded by a sphere.
-  struct Patch {
-    double cx, cy, cz, radius;
-    int first, count;  // into patchPoints_
-  };
-  static constexpr int kMaxPatches = 216;  // six faces of a 6 x 6 grid
+  // Whether queries walk the graph (false: they scan every point, for a
+  // hull without volume or one the graph could not be trusted for).
+  bool WalksGraph() const { return !graphPoint_.empty(); }
 
-  void BuildPatches();
+ private:
+  // Directions by the face of a cube they pierce and a cell of that face.
+  static constexpr int kHintGrid = 8;
+  // The most vertices a query visits before it falls back to a scan.
+  static constexpr int kMaxVisits = 96;
+  static int HintCell(double x, double y, double z);
+
+  void BuildGraph();
   // The index of the point Bullet's scan would pick for the direction
   // (already scaled): the first with the largest dot product; -1 when no
   // product is a number.
   int SupportIndex(const btVector3& direction, btScalar* dot) const;
+  int WalkGraph(const btVector3& direction, double length, btScalar* dot) const;
   int ScanAll(const btVector3& direction, btScalar* dot) const;
 
   std::vector<btVector3> cloud_;
-  std::vector<Patch> patches_;
-  std::vector<btVector3> patchPoints_;  // the hull's points, grouped by patch
-  std::vector<int> patchIndex_;         // each one's index among the hull's points
-  double reach_ = 0.0;                  // the largest distance of a point from the origin
+  // The hull's vertices (as indices of its points), their neighbours and
+  // the other surface points on their faces, each list a range of a shared
+  // array: vertex v's from start[v] to start[v + 1].
+  std::vector<int> graphPoint_;
+  std::vector<int> neighbourStart_;
+  std::vector<int> neighbours_;
+  std::vector<int> attachedStart_;
+  std::vector<int> attached_;
+  // Per direction cell, the vertex that answers the cell's centre.
+  std::vector<int> hints_;
+  double reach_ = 0.0;  // the largest distance of a point from the origin
 };
 
 }  // namespace PeLocal
