@@ -259,7 +259,8 @@ void HullShape::BuildGraph() {
             best = static_cast<int>(g);
           }
         }
-        hints_[static_cast<std::size_t>(HintCell(d[0], d[1], d[2]))] = best;
+        hints_[static_cast<std::size_t>(
+            HintCell(static_cast<float>(d[0]), static_cast<float>(d[1]), static_cast<float>(d[2])))] = best;
       }
     }
   }
@@ -282,17 +283,16 @@ void HullShape::BuildGraph() {
   }
 }
 
-int HullShape::HintCell(double x, double y, double z) {
-  const double d[3] = {x, y, z};
-  int axis = 0;
-  for (int a = 1; a < 3; ++a) {
-    if (std::fabs(d[a]) > std::fabs(d[axis])) axis = a;
-  }
-  const double along = std::fabs(d[axis]);
-  auto coordinate = [along](double c) {
-    return std::min(kHintGrid - 1, std::max(0, static_cast<int>((c / along + 1.0) * 0.5 * kHintGrid)));
+int HullShape::HintCell(float x, float y, float z) {
+  const float d[3] = {x, y, z};
+  const float size[3] = {std::fabs(x), std::fabs(y), std::fabs(z)};
+  const int axis = size[0] >= size[1] ? (size[0] >= size[2] ? 0 : 2) : (size[1] >= size[2] ? 1 : 2);
+  const float scale = 0.5f * kHintGrid / size[axis];
+  if (!std::isfinite(scale)) return 0;  // a direction too short to place: any hint will do
+  auto coordinate = [scale](float c) {
+    return std::min(kHintGrid - 1, std::max(0, static_cast<int>((c * scale) + 0.5f * kHintGrid)));
   };
-  const int face = axis * 2 + (d[axis] < 0.0 ? 1 : 0);
+  const int face = axis * 2 + (d[axis] < 0.0f ? 1 : 0);
   return (face * kHintGrid + coordinate(d[(axis + 1) % 3])) * kHintGrid + coordinate(d[(axis + 2) % 3]);
 }
 

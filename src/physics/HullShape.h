@@ -57,7 +57,7 @@ class HullShape : public btConvexHullShape {
   static constexpr int kHintGrid = 8;
   // The most vertices a query visits before it falls back to a scan.
   static constexpr int kMaxVisits = 96;
-  static int HintCell(double x, double y, double z);
+  static int HintCell(float x, float y, float z);
 
   void BuildGraph();
   // The index of the point Bullet's scan would pick for the direction
