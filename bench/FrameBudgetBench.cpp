@@ -102,6 +102,7 @@ struct Window {
   double seconds = 0.0;     // wall time of the window
   int frames = 0;
   StepTimer step;
+  d3d9::Statistics device;  // what reached OpenGL over the window
 
   double PerFrame(double sum) const { return frames > 0 ? sum / frames : 0.0; }
 };
@@ -170,6 +171,7 @@ class BudgetApp : public AppMain {
     SetPaused(phase == kPausedDrawsOff);
     d3d9::SetDrawSubmission(GetDevice(), phase == kDrawsOn);
     timer_.Reset();
+    d3d9::ResetStatistics(GetDevice());
     phaseStart_ = Clock::now();
     phaseCpuStart_ = CpuMilliseconds(CLOCK_PROCESS_CPUTIME_ID);
   }
@@ -179,6 +181,7 @@ class BudgetApp : public AppMain {
     GetPhysics().FinishStep();
     Window& window = windows[phase_];
     window.step = timer_;
+    window.device = d3d9::GetStatistics(GetDevice());
     window.seconds = Milliseconds(Clock::now() - phaseStart_) / 1e3;
     window.processCpu = CpuMilliseconds(CLOCK_PROCESS_CPUTIME_ID) - phaseCpuStart_;
   }
@@ -303,6 +306,13 @@ int main(int argc, char** argv) {
     char hash[32];
     std::snprintf(hash, sizeof(hash), "%016llx", static_cast<unsigned long long>(app.worldHash));
     lines.push_back(std::string(crowd ? "crowd" : "scene") + ": " + app.physicsLine + ", state " + hash);
+    const Window& off = app.windows[kDrawsOff];
+    char counts[160];
+    std::snprintf(counts, sizeof(counts), "%s: per frame %.0f draws, %.0f GL state changes, %.0f program switches",
+                  crowd ? "crowd" : "scene", off.PerFrame(static_cast<double>(off.device.drawCalls)),
+                  off.PerFrame(static_cast<double>(off.device.glStateChanges)),
+                  off.PerFrame(static_cast<double>(off.device.programSwitches)));
+    lines.push_back(counts);
   }
   for (const std::string& line : lines) std::printf("%s\n", line.c_str());
   return allRan ? 0 : 1;

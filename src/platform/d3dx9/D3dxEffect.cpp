@@ -37,7 +37,8 @@ Effect::Effect(IDirect3DDevice9* device, fx::EffectSource source) : device_(devi
   for (std::size_t i = 0; i < source_.parameters.size(); ++i) {
     const fx::ParameterDecl& decl = source_.parameters[i];
     Parameter p{decl.type, decl.count, fx::ScalarsPerElement(decl.type), 0, versions_.size()};
-    if (fx::IsIntType(decl.type)) {
+    p.ints = fx::IsIntType(decl.type);
+    if (p.ints) {
       p.offset = ints_.size();
       for (float v : decl.values) ints_.push_back(ToInt(v));
     } else {
@@ -176,15 +177,23 @@ bool Store(T* storage, std::size_t start, const void* values, UINT count, Effect
 
 // The same for values copied bit for bit (floats into floats, ints into
 // ints, raw words): one comparison and one copy per element.
+// `start` is the first scalar of an element.
 bool StoreBits(void* storage, std::size_t start, const void* values, UINT count, int scalars, int* first,
                int* last) {
   auto* slots = static_cast<unsigned char*>(storage) + start * 4;
   const auto* from = static_cast<const unsigned char*>(values);
   const std::size_t perElement = static_cast<std::size_t>(scalars);
+  // One matrix, the common case: compared and copied in fixed-size pieces.
+  if (count == 16 && perElement == 16) {
+    if (std::memcmp(slots, from, 64) == 0) return false;
+    std::memcpy(slots, from, 64);
+    *first = *last = static_cast<int>(start / 16);
+    return true;
+  }
   bool changed = false;
+  std::size_t element = start / perElement;
   std::size_t k = 0;
   while (k < count) {
-    const std::size_t element = (start + k) / perElement;
     const std::size_t end = std::min<std::size_t>(count, (element + 1) * perElement - start);
     const std::size_t bytes = (end - k) * 4;
     if (std::memcmp(slots + k * 4, from + k * 4, bytes) != 0) {
@@ -194,6 +203,7 @@ bool StoreBits(void* storage, std::size_t start, const void* values, UINT count,
       changed = true;
     }
     k = end;
+    ++element;
   }
   return changed;
 }
@@ -218,7 +228,7 @@ void Effect::WriteElements(int parameter, int element, const void* values, UINT 
   const UINT n = count < room ? count : static_cast<UINT>(room);
   int first = 0;
   int last = 0;
-  const bool ints = fx::IsIntType(p->type);
+  const bool ints = p->ints;
   void* storage = ints ? static_cast<void*>(ints_.data() + p->offset) : static_cast<void*>(floats_.data() + p->offset);
   const bool bitwise = source == Source::Raw || (source == Source::Ints) == ints;
   const bool changed =

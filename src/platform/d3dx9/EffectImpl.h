@@ -65,6 +65,7 @@ class Effect {
     std::size_t offset;        // into floats_ or ints_
     std::size_t firstElement;  // into versions_
     IDirect3DBaseTexture9* texture = nullptr;
+    bool ints = false;  // stored in ints_
   };
   enum class HandleKind { Parameter, Sampler, Technique };
   struct Handle {
