@@ -239,10 +239,11 @@ void PrintRow(const char* name, const BudgetApp& app) {
   const Window& paused = app.windows[kPausedDrawsOff];
   const Window& on = app.windows[kDrawsOn];
   const int steps = off.step.steps > 0 ? off.step.steps : 1;
-  std::printf("%-6s %4d %5d | %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %8.2f %6.1f %8.2f\n", name, app.fighters,
-              app.props, off.PerFrame(off.inFrame), off.PerFrame(off.mainCpu), paused.PerFrame(paused.mainCpu),
-              off.step.cpuSum / steps, off.step.wallSum / steps, off.step.worstWall, on.PerFrame(on.inFrame),
-              on.seconds > 0.0 ? on.frames / on.seconds : 0.0, on.PerFrame(on.processCpu));
+  std::printf("%-6s %4d %5d | %8.2f %8.2f %8.2f | %8.2f %8.2f %8.2f | %8.2f %6.1f %8.2f %8.2f\n", name,
+              app.fighters, app.props, off.PerFrame(off.inFrame), off.PerFrame(off.mainCpu),
+              paused.PerFrame(paused.mainCpu), off.step.cpuSum / steps, off.step.wallSum / steps, off.step.worstWall,
+              on.PerFrame(on.inFrame), on.seconds > 0.0 ? on.frames / on.seconds : 0.0, on.PerFrame(on.mainCpu),
+              on.PerFrame(on.processCpu));
   std::fflush(stdout);
 }
 
@@ -289,8 +290,8 @@ int main(int argc, char** argv) {
               settings.warmFrames, settings.steadyFrames, settings.steadyFrames);
   std::printf("%-6s %4s %5s | %-26s | %-26s | %s\n", "", "", "", "draws off: our layers", "physics step alone",
               "draws on (Mesa)");
-  std::printf("%-6s %4s %5s | %8s %8s %8s | %8s %8s %8s | %8s %6s %8s\n", "run", "figh", "props", "in-Frame",
-              "main CPU", "draw CPU", "CPU", "wall", "worst", "in-Frame", "fps", "all CPU");
+  std::printf("%-6s %4s %5s | %8s %8s %8s | %8s %8s %8s | %8s %6s %8s %8s\n", "run", "figh", "props", "in-Frame",
+              "main CPU", "draw CPU", "CPU", "wall", "worst", "in-Frame", "fps", "main CPU", "all CPU");
   bool allRan = true;
   std::vector<std::string> lines;
   for (const bool crowd : {false, true}) {
