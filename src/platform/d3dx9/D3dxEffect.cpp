@@ -279,10 +279,9 @@ HRESULT Effect::SetMatrix(D3DXHANDLE handle, const D3DXMATRIX& matrix, bool tran
     WriteElements(parameter, element, &matrix.m[0][0], 16, Source::Floats, 1);
     return D3D_OK;
   }
-  float values[16];
-  for (int r = 0; r < 4; ++r) {
-    for (int c = 0; c < 4; ++c) values[r * 4 + c] = matrix.m[c][r];
-  }
+  const auto& m = matrix.m;
+  const float values[16] = {m[0][0], m[1][0], m[2][0], m[3][0], m[0][1], m[1][1], m[2][1], m[3][1],
+                            m[0][2], m[1][2], m[2][2], m[3][2], m[0][3], m[1][3], m[2][3], m[3][3]};
   WriteElements(parameter, element, values, 16, Source::Floats, 1);
   return D3D_OK;
 }
