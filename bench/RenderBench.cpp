@@ -1,6 +1,7 @@
 // Drawing mesh subsets through the renderer (standard shader mode, headless
 // Mesa): CPU time per subset with a material change between draws and with
-// the same material again (the skip), and effect parameter uploads per draw.
+// the same material again (the skip), and effect parameter uploads per draw;
+// and ID3DXBaseMesh::DrawSubset alone on meshes of growing size.
 
 #include <benchmark/benchmark.h>
 
@@ -88,6 +89,34 @@ void BM_DrawSubset(benchmark::State& state) {
                          benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_DrawSubset)->ArgsProduct({{0, 1}, {0, 1}});
+
+// DrawSubset of one of two subsets of a sphere of range(0) slices (about
+// 2 x slices^2 / 2 faces), GL draw calls skipped: range(1) 1 through the
+// attribute table of an attribute sort, 0 without a table (the runs found
+// in the attribute buffer). The cost must not grow with the mesh.
+void BM_MeshDrawSubset(benchmark::State& state) {
+  Scene& scene = SharedScene();
+  const UINT slices = static_cast<UINT>(state.range(0));
+  ID3DXMesh* mesh = nullptr;
+  D3DXCreateSphere(scene.Device(), 1.0f, slices, slices / 2 + 1, &mesh, nullptr);
+  DWORD* attributes = nullptr;
+  mesh->LockAttributeBuffer(0, &attributes);
+  const DWORD faces = mesh->GetNumFaces();
+  for (DWORD f = 0; f < faces; ++f) attributes[f] = f * 3 / faces == 1 ? 1 : 0;  // the middle third
+  mesh->UnlockAttributeBuffer();
+  if (state.range(1) != 0) {
+    mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_IGNOREVERTS, nullptr, nullptr, nullptr, nullptr);
+  }
+  d3d9::SetDrawSubmission(scene.Device(), false);
+  d3d9::ResetStatistics(scene.Device());
+  for (auto _ : state) mesh->DrawSubset(1);
+  d3d9::SetDrawSubmission(scene.Device(), true);
+  state.counters["faces"] = mesh->GetNumFaces();
+  state.counters["draws_per_subset"] = benchmark::Counter(
+      static_cast<double>(d3d9::GetStatistics(scene.Device()).drawCalls), benchmark::Counter::kAvgIterations);
+  mesh->Release();
+}
+BENCHMARK(BM_MeshDrawSubset)->ArgsProduct({{32, 128, 256}, {0, 1}});
 
 }  // namespace
 

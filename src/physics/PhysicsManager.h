@@ -125,8 +125,9 @@ class PhysicsManager : public ThreadBase {
   bool CreateBox(PeBodySource** out, float mass, float damping, float sleepingFactor, float halfX, float halfY,
                  float halfZ);
   bool CreateSphere(PeBodySource** out, float mass, float damping, float sleepingFactor, float radius);
-  // Every vertex of the mesh becomes a hull point. False when the vertex
-  // buffer does not lock or has no position.
+  // A hull over every vertex of the mesh; it keeps the vertices on its
+  // surface, which answer every support query as all of them would. False
+  // when the vertex buffer does not lock or has no position.
   bool CreateConvexHull(ID3DXMesh* mesh, PeBodySource** out, float mass, float damping, float sleepingFactor,
                         float scale);
   // A static map from the mesh. materialMap gives a physics material per

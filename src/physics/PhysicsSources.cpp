@@ -8,6 +8,7 @@
 #include "BulletCollision/CollisionShapes/btMultimaterialTriangleMeshShape.h"
 #include "BulletCollision/CollisionShapes/btTriangleIndexVertexMaterialArray.h"
 #include "btBulletDynamicsCommon.h"
+#include "physics/HullShape.h"
 #include "physics/PhysicsManager.h"
 #include "physics/VertexDataAnalyzer.h"
 
@@ -143,10 +144,10 @@ bool PhysicsManager::CreateConvexHull(ID3DXMesh* mesh, PeBodySource** out, float
     mesh->UnlockVertexBuffer();
     return false;
   }
-  // The hull copies the points; every vertex is one, without reduction.
+  // The hull copies the vertices it can touch with: its surface points.
   btConvexHullShape* hull =
-      new btConvexHullShape(reinterpret_cast<const btScalar*>(analyzer.vertices + analyzer.positionOffset),
-                            static_cast<int>(mesh->GetNumVertices()), static_cast<int>(analyzer.vertexSize));
+      new PeLocal::HullShape(reinterpret_cast<const float*>(analyzer.vertices + analyzer.positionOffset),
+                             static_cast<int>(mesh->GetNumVertices()), static_cast<int>(analyzer.vertexSize));
   mesh->UnlockVertexBuffer();
   hull->setLocalScaling(btVector3(scale, scale, scale));
 

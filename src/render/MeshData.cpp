@@ -34,6 +34,24 @@ void MeshData::Draw(RenderSystem* renderer) {
   }
   ID3DXEffect* effect = renderer->GetMaterialEffect();
   const bool shaders = !renderer->IsFixedPipeline() && effect != nullptr;
+  // Light-mapped (level) subsets lay down their depth first: the level's
+  // surfaces lie over one another (paths and sand on the grass), and a
+  // software rasteriser would shade every one of them; after this pass each
+  // pixel shades only its nearest surface, with the same result.
+  if (shaders) {
+    for (std::uint32_t i = 0; i < numMaterials; ++i) {
+      const MaterialData* material = materials[i];
+      D3DXHANDLE depth = material != nullptr ? renderer->GetDepthTechnique(material->type) : nullptr;
+      if (depth == nullptr) continue;
+      effect->SetTechnique(depth);
+      UINT passes = 0;
+      effect->Begin(&passes, 0);
+      effect->BeginPass(0);
+      mesh->DrawSubset(i);
+      effect->EndPass();
+      effect->End();
+    }
+  }
   for (std::uint32_t i = 0; i < numMaterials; ++i) {
     renderer->ApplyMaterial(materials[i]);
     if (!shaders) {

@@ -115,6 +115,8 @@ bool RenderSystem::Init(bool fixedPipeline, const D3DPRESENT_PARAMETERS* present
     for (int row = 0; row < kMaterialTypeCount; ++row) {
       techniques_[row] = e->GetTechniqueByName(GetMaterialType(row).technique);
     }
+    depthTechniques_[0] = e->GetTechniqueByName("T_Depth_Map");
+    depthTechniques_[1] = e->GetTechniqueByName("T_Depth_MapTangent");
     if (highQuality) {
       if (!CreateEffect(kScreenEffect, "Failed to Create Screen Shader", messages, &screenEffect_)) return fail(nullptr);
       SetScreenEffectConstants();

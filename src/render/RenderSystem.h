@@ -96,6 +96,12 @@ class RenderSystem {
   ID3DXEffect* GetMaterialEffect() const { return materialEffect_; }
   ID3DXEffect* GetScreenEffect() const { return screenEffect_; }
   D3DXHANDLE GetTechnique(int row) const { return row >= 0 && row < kMaterialTypeCount ? techniques_[row] : nullptr; }
+  // The depth-only technique with the vertex shader of a light-mapped
+  // (level) row's technique; null for other rows and without one.
+  D3DXHANDLE GetDepthTechnique(int row) const {
+    if (row < 0 || row >= kMaterialTypeCount || !GetMaterialType(row).lmap) return nullptr;
+    return depthTechniques_[GetMaterialType(row).normal ? 1 : 0];
+  }
   MaterialData* GetDefaultMaterial() { return &defaultMaterial_; }
   MaterialData* GetCurrentMaterial() const { return currentMaterial_; }
   TexturePoolManager& GetTexturePool() { return texturePool_; }
@@ -145,6 +151,7 @@ class RenderSystem {
   ID3DXEffect* screenEffect_ = nullptr;
   MaterialEffectHandles handles_;
   D3DXHANDLE techniques_[kMaterialTypeCount] = {};
+  D3DXHANDLE depthTechniques_[2] = {};  // by the level's vertex shader: without, with tangents
   const CameraView* view_ = nullptr;
   MaterialData* currentMaterial_ = nullptr;
   bool materialDirty_ = false;

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <set>
 
+#include "physics/HullShape.h"
 #include "physics/PhysicsFixture.h"
 #include "physics/VertexDataAnalyzer.h"
 
@@ -80,7 +83,7 @@ TEST_F(PhysicsTest, FactorySourcesCarryTheirKindMaterialFilterAndSleepingThresho
   EXPECT_TRUE(Add(ball, 0.0f, 0.0f, 0.0f)->body->isStaticObject());
 }
 
-TEST_F(PhysicsTest, AHullTakesEveryVertexScaledAndSurvivesCoincidentPoints) {
+TEST_F(PhysicsTest, AHullKeepsItsSurfaceVerticesScaledAndSurvivesCoincidentPoints) {
   const std::vector<D3DXVECTOR3> corners = {{-1, -1, -1}, {1, -1, -1}, {-1, 1, -1}, {1, 1, -1},
                                             {-1, -1, 1},  {1, -1, 1},  {-1, 1, 1},  {1, 1, 1}, {0, 0, 0}};
   ID3DXMesh* cube = Keep(MakeMesh(corners, {{0, 1, 2, 0}}));
@@ -88,9 +91,11 @@ TEST_F(PhysicsTest, AHullTakesEveryVertexScaledAndSurvivesCoincidentPoints) {
   ASSERT_TRUE(physics.CreateConvexHull(cube, &hull, 12.0f, 0.4f, 1.0f, 10.0f));
   Keep(hull);
   EXPECT_EQ(hull->kind, PeBodySource::kKindConvexHull);
-  ASSERT_EQ(hull->shape->getShapeType(), CONVEX_HULL_SHAPE_PROXYTYPE);
+  // Bullet's hull class, of the type whose support queries it leaves to the shape.
+  ASSERT_EQ(hull->shape->getShapeType(), CUSTOM_POLYHEDRAL_SHAPE_TYPE);
   const auto* shape = static_cast<const btConvexHullShape*>(hull->shape);
-  EXPECT_EQ(shape->getNumPoints(), 9);  // no reduction: the inner point stays
+  EXPECT_EQ(shape->getNumPoints(), 8);  // the inner point answers no support query
+  EXPECT_EQ(shape->getNumEdges(), 9);   // the debug wireframe still runs through every vertex
   btVector3 low;
   btVector3 high;
   shape->getAabb(btTransform::getIdentity(), low, high);
@@ -105,6 +110,60 @@ TEST_F(PhysicsTest, AHullTakesEveryVertexScaledAndSurvivesCoincidentPoints) {
   BodyHandle* falling = Add(flat, 0.0f, 3.0f, 0.0f);
   Step(120);
   EXPECT_TRUE(IsFinite(falling));
+}
+
+// A cube's grid (many points on each face: ties for axis directions),
+// points inside it and copies, and a round cloud with an inner shell, each
+// shuffled: the hull source must give every support, its box and its
+// inertia exactly as a hull over all of them does.
+TEST_F(PhysicsTest, AHullAnswersSupportQueriesAsAHullOverEveryVertex) {
+  std::mt19937 random(7);
+  std::normal_distribution<float> gauss(0.0f, 1.0f);
+  auto onSphere = [&](float radius) {
+    D3DXVECTOR3 p(gauss(random), gauss(random), gauss(random));
+    D3DXVec3Normalize(&p, &p);
+    return p * radius;
+  };
+  std::vector<D3DXVECTOR3> cube;
+  for (int x = -2; x <= 2; ++x) {
+    for (int y = -2; y <= 2; ++y) {
+      for (int z = -2; z <= 2; ++z) cube.push_back(D3DXVECTOR3(x * 0.5f, y * 0.5f, z * 0.5f));
+    }
+  }
+  for (int i = 0; i < 100; ++i) cube.push_back(onSphere(0.9f));
+  std::vector<D3DXVECTOR3> ball;
+  for (int i = 0; i < 400; ++i) ball.push_back(onSphere(i % 2 == 0 ? 1.5f : 0.7f));
+  for (std::vector<D3DXVECTOR3>* cloud : {&cube, &ball}) {
+    for (int i = 0; i < 50; ++i) cloud->push_back((*cloud)[static_cast<std::size_t>(i) * 3]);
+    std::shuffle(cloud->begin(), cloud->end(), random);
+
+    PeBodySource* source = nullptr;
+    ASSERT_TRUE(physics.CreateConvexHull(Keep(MakeMesh(*cloud, {{0, 1, 2, 0}})), &source, 12.0f, 0.4f, 1.0f, 1.35f));
+    Keep(source);
+    const auto* reduced = static_cast<const PeLocal::HullShape*>(source->shape);
+    EXPECT_TRUE(reduced->WalksGraph());
+    EXPECT_LT(reduced->getNumPoints(), static_cast<int>(cloud->size()) * 2 / 3);
+    btConvexHullShape full(&(*cloud)[0].x, static_cast<int>(cloud->size()), sizeof(D3DXVECTOR3));
+    full.setLocalScaling(btVector3(1.35f, 1.35f, 1.35f));
+
+    std::vector<btVector3> directions = {btVector3(1, 0, 0), btVector3(0, -1, 0), btVector3(0, 0, 1),
+                                         btVector3(1, 1, 0), btVector3(0, 0, 0)};
+    for (int i = 0; i < 2000; ++i) directions.emplace_back(gauss(random), gauss(random), gauss(random));
+    for (const btVector3& d : directions) {
+      EXPECT_EQ(reduced->localGetSupportingVertexWithoutMargin(d), full.localGetSupportingVertexWithoutMargin(d));
+      EXPECT_EQ(reduced->localGetSupportVertexWithoutMarginNonVirtual(d),
+                full.localGetSupportVertexWithoutMarginNonVirtual(d));
+      EXPECT_EQ(reduced->localGetSupportingVertex(d), full.localGetSupportingVertex(d));
+    }
+    btVector3 low, high, fullLow, fullHigh;
+    reduced->getAabb(btTransform::getIdentity(), low, high);
+    full.getAabb(btTransform::getIdentity(), fullLow, fullHigh);
+    EXPECT_EQ(low, fullLow);
+    EXPECT_EQ(high, fullHigh);
+    btVector3 inertia;
+    full.calculateLocalInertia(12.0f, inertia);
+    EXPECT_EQ(source->constructionInfo->m_localInertia, inertia);
+  }
 }
 
 TEST_F(PhysicsTest, MeshesWithoutReadablePositionsGiveNoSource) {

@@ -1,5 +1,6 @@
 #include "platform/d3dx9/D3dxEffect.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -36,7 +37,8 @@ Effect::Effect(IDirect3DDevice9* device, fx::EffectSource source) : device_(devi
   for (std::size_t i = 0; i < source_.parameters.size(); ++i) {
     const fx::ParameterDecl& decl = source_.parameters[i];
     Parameter p{decl.type, decl.count, fx::ScalarsPerElement(decl.type), 0, versions_.size()};
-    if (fx::IsIntType(decl.type)) {
+    p.ints = fx::IsIntType(decl.type);
+    if (p.ints) {
       p.offset = ints_.size();
       for (float v : decl.values) ints_.push_back(ToInt(v));
     } else {
@@ -76,6 +78,8 @@ Effect::Effect(IDirect3DDevice9* device, fx::EffectSource source) : device_(devi
     t.savedUnits.resize(t.samplerList.size(), SavedUnit{nullptr, {}});
     techniques_.push_back(std::move(t));
   }
+  handleAtOffset_.assign(handleText_.size(), -1);
+  for (std::size_t h = 0; h < handles_.size(); ++h) handleAtOffset_[handles_[h].nameOffset] = static_cast<int>(h);
 }
 
 Effect::~Effect() {
@@ -100,18 +104,8 @@ const Effect::Handle* Effect::Resolve(D3DXHANDLE handle) const {
   const char* base = handleText_.data();
   const std::less<const char*> before;
   if (!before(handle, base) && before(handle, base + handleText_.size())) {
-    const std::size_t offset = static_cast<std::size_t>(handle - base);
-    std::size_t low = 0;
-    std::size_t high = handles_.size();
-    while (low < high) {
-      const std::size_t middle = (low + high) / 2;
-      if (handles_[middle].nameOffset < offset) {
-        low = middle + 1;
-      } else {
-        high = middle;
-      }
-    }
-    return low < handles_.size() && handles_[low].nameOffset == offset ? &handles_[low] : nullptr;
+    const int h = handleAtOffset_[static_cast<std::size_t>(handle - base)];
+    return h >= 0 ? &handles_[static_cast<std::size_t>(h)] : nullptr;
   }
   for (const Handle& h : handles_) {
     if (std::strcmp(base + h.nameOffset, handle) == 0) return &h;
@@ -181,25 +175,67 @@ bool Store(T* storage, std::size_t start, const void* values, UINT count, Effect
   return changed;
 }
 
+// The same for values copied bit for bit (floats into floats, ints into
+// ints, raw words): one comparison and one copy per element.
+// `start` is the first scalar of an element.
+bool StoreBits(void* storage, std::size_t start, const void* values, UINT count, int scalars, int* first,
+               int* last) {
+  auto* slots = static_cast<unsigned char*>(storage) + start * 4;
+  const auto* from = static_cast<const unsigned char*>(values);
+  const std::size_t perElement = static_cast<std::size_t>(scalars);
+  // One matrix, the common case: compared and copied in fixed-size pieces.
+  if (count == 16 && perElement == 16) {
+    if (std::memcmp(slots, from, 64) == 0) return false;
+    std::memcpy(slots, from, 64);
+    *first = *last = static_cast<int>(start / 16);
+    return true;
+  }
+  bool changed = false;
+  std::size_t element = start / perElement;
+  std::size_t k = 0;
+  while (k < count) {
+    const std::size_t end = std::min<std::size_t>(count, (element + 1) * perElement - start);
+    const std::size_t bytes = (end - k) * 4;
+    if (std::memcmp(slots + k * 4, from + k * 4, bytes) != 0) {
+      std::memcpy(slots + k * 4, from + k * 4, bytes);
+      if (!changed) *first = static_cast<int>(element);
+      *last = static_cast<int>(element);
+      changed = true;
+    }
+    k = end;
+    ++element;
+  }
+  return changed;
+}
+
 }  // namespace
 
 HRESULT Effect::Write(D3DXHANDLE handle, const void* values, UINT count, Source source, UINT elementLimit) {
   int parameter = 0;
   int element = 0;
-  Parameter* p = Target(handle, &parameter, &element);
+  const Parameter* p = Target(handle, &parameter, &element);
   if (p == nullptr || p->type == fx::ParamType::Texture || values == nullptr) return D3DERR_INVALIDCALL;
+  WriteElements(parameter, element, values, count, source, elementLimit);
+  return D3D_OK;
+}
+
+void Effect::WriteElements(int parameter, int element, const void* values, UINT count, Source source,
+                           UINT elementLimit) {
+  const Parameter* p = &parameters_[static_cast<std::size_t>(parameter)];
   const std::size_t start = static_cast<std::size_t>(element) * static_cast<std::size_t>(p->scalars);
   std::size_t room = static_cast<std::size_t>(p->count * p->scalars) - start;
   if (elementLimit > 0 && room > static_cast<std::size_t>(p->scalars)) room = static_cast<std::size_t>(p->scalars);
   const UINT n = count < room ? count : static_cast<UINT>(room);
   int first = 0;
   int last = 0;
+  const bool ints = p->ints;
+  void* storage = ints ? static_cast<void*>(ints_.data() + p->offset) : static_cast<void*>(floats_.data() + p->offset);
+  const bool bitwise = source == Source::Raw || (source == Source::Ints) == ints;
   const bool changed =
-      fx::IsIntType(p->type)
-          ? Store(ints_.data() + p->offset, start, values, n, source, p->scalars, &first, &last)
-          : Store(floats_.data() + p->offset, start, values, n, source, p->scalars, &first, &last);
+      bitwise ? StoreBits(storage, start, values, n, p->scalars, &first, &last)
+      : ints  ? Store(ints_.data() + p->offset, start, values, n, source, p->scalars, &first, &last)
+              : Store(floats_.data() + p->offset, start, values, n, source, p->scalars, &first, &last);
   if (changed) Touch(parameter, first, last);
-  return D3D_OK;
 }
 
 HRESULT Effect::SetBytes(D3DXHANDLE handle, const void* data, UINT bytes) {
@@ -239,11 +275,15 @@ HRESULT Effect::SetMatrix(D3DXHANDLE handle, const D3DXMATRIX& matrix, bool tran
   int element = 0;
   const Parameter* p = Target(handle, &parameter, &element);
   if (p == nullptr || p->type != fx::ParamType::Float4x4) return D3DERR_INVALIDCALL;
-  float values[16];
-  for (int r = 0; r < 4; ++r) {
-    for (int c = 0; c < 4; ++c) values[r * 4 + c] = transpose ? matrix.m[c][r] : matrix.m[r][c];
+  if (!transpose) {
+    WriteElements(parameter, element, &matrix.m[0][0], 16, Source::Floats, 1);
+    return D3D_OK;
   }
-  return Write(handle, values, 16, Source::Floats, 1);
+  const auto& m = matrix.m;
+  const float values[16] = {m[0][0], m[1][0], m[2][0], m[3][0], m[0][1], m[1][1], m[2][1], m[3][1],
+                            m[0][2], m[1][2], m[2][2], m[3][2], m[0][3], m[1][3], m[2][3], m[3][3]};
+  WriteElements(parameter, element, values, 16, Source::Floats, 1);
+  return D3D_OK;
 }
 
 HRESULT Effect::SetTexture(D3DXHANDLE handle, IDirect3DBaseTexture9* texture) {
@@ -284,11 +324,14 @@ HRESULT Effect::Begin(UINT* passes, DWORD flags) {
     for (std::size_t i = 0; i < t.stateList.size(); ++i) device_->GetRenderState(t.stateList[i], &t.savedStates[i]);
   }
   if (savedSamplers_) {
+    // What GetTexture and GetSamplerState would give, read in place.
+    const d3d9::DeviceImpl& d = device_->Impl();
     for (std::size_t i = 0; i < t.samplerList.size(); ++i) {
       const DWORD unit = static_cast<DWORD>(t.samplerList[i]);
       SavedUnit& saved = t.savedUnits[i];
-      device_->GetTexture(unit, &saved.texture);
-      for (int s = 0; s < 6; ++s) device_->GetSamplerState(unit, kSamplerStates[s], &saved.states[s]);
+      saved.texture = unit < d.textures.size() ? d.textures[unit] : nullptr;
+      if (saved.texture != nullptr) saved.texture->AddRef();
+      for (int s = 0; s < 6; ++s) saved.states[s] = d.samplerStates[unit][kSamplerStates[s]];
     }
   }
   if (passes != nullptr) *passes = static_cast<UINT>(t.passes.size());
@@ -343,13 +386,19 @@ HRESULT Effect::End() {
     for (std::size_t i = 0; i < t.stateList.size(); ++i) device_->SetRenderState(t.stateList[i], t.savedStates[i]);
   }
   if (savedSamplers_) {
+    // Only what differs goes back through the device.
+    const d3d9::DeviceImpl& d = device_->Impl();
     for (std::size_t i = 0; i < t.samplerList.size(); ++i) {
       const DWORD unit = static_cast<DWORD>(t.samplerList[i]);
       SavedUnit& saved = t.savedUnits[i];
-      device_->SetTexture(unit, saved.texture);
+      if (unit < d.textures.size() && d.textures[unit] != saved.texture) device_->SetTexture(unit, saved.texture);
       if (saved.texture != nullptr) saved.texture->Release();
       saved.texture = nullptr;
-      for (int s = 0; s < 6; ++s) device_->SetSamplerState(unit, kSamplerStates[s], saved.states[s]);
+      for (int s = 0; s < 6; ++s) {
+        if (d.samplerStates[unit][kSamplerStates[s]] != saved.states[s]) {
+          device_->SetSamplerState(unit, kSamplerStates[s], saved.states[s]);
+        }
+      }
     }
   }
   active_ = -1;

@@ -44,6 +44,7 @@ DWORD ID3DXBaseMesh::IndexAt(DWORD i) const {
 }
 
 void ID3DXBaseMesh::SetIndexAt(DWORD i, DWORD value) {
+  ForgetSubsetRuns();
   if (options_ & D3DXMESH_32BIT) {
     std::memcpy(&indices_[static_cast<std::size_t>(i) * 4], &value, 4);
   } else {
@@ -80,20 +81,40 @@ HRESULT ID3DXBaseMesh::LockIndexBuffer(DWORD flags, LPVOID* data) {
   if (!(flags & D3DLOCK_READONLY)) {
     dirty_ = true;
     table_.clear();  // ranges may no longer hold
+    ForgetSubsetRuns();
+    indicesLocked_ = true;
   }
   return D3D_OK;
 }
 
-HRESULT ID3DXBaseMesh::UnlockIndexBuffer() { return D3D_OK; }
+// Writes end here; a draw between lock and unlock must not keep what it saw.
+HRESULT ID3DXBaseMesh::UnlockIndexBuffer() {
+  if (indicesLocked_) {
+    dirty_ = true;
+    ForgetSubsetRuns();
+    indicesLocked_ = false;
+  }
+  return D3D_OK;
+}
 
 HRESULT ID3DXMesh::LockAttributeBuffer(DWORD flags, DWORD** data) {
   if (data == nullptr) return D3DERR_INVALIDCALL;
   *data = attributes_.data();
-  if (!(flags & D3DLOCK_READONLY)) table_.clear();
+  if (!(flags & D3DLOCK_READONLY)) {
+    table_.clear();
+    ForgetSubsetRuns();
+    attributesLocked_ = true;
+  }
   return D3D_OK;
 }
 
-HRESULT ID3DXMesh::UnlockAttributeBuffer() { return D3D_OK; }
+HRESULT ID3DXMesh::UnlockAttributeBuffer() {
+  if (attributesLocked_) {
+    ForgetSubsetRuns();
+    attributesLocked_ = false;
+  }
+  return D3D_OK;
+}
 
 HRESULT ID3DXBaseMesh::GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* size) {
   if (size == nullptr && table == nullptr) return D3DERR_INVALIDCALL;
@@ -129,33 +150,68 @@ bool ID3DXBaseMesh::Upload() {
   return true;
 }
 
+void ID3DXBaseMesh::BuildSubsetRuns() {
+  subsetRuns_.clear();
+  subsets_.clear();
+  if (!table_.empty()) {
+    for (const D3DXATTRIBUTERANGE& range : table_) {
+      if (range.FaceCount == 0) continue;
+      subsetRuns_.push_back(SubsetRun{range.FaceStart, range.FaceCount, range.VertexStart, range.VertexCount});
+      subsets_.push_back(Subset{range.AttribId, static_cast<DWORD>(subsetRuns_.size() - 1), 1});
+    }
+  } else {
+    // Runs of faces with one id, in face order; each with the vertex range
+    // its indices use.
+    DWORD face = 0;
+    while (face < numFaces_) {
+      DWORD end = face;
+      DWORD low = 0xFFFFFFFFu;
+      DWORD high = 0;
+      while (end < numFaces_ && attributes_[end] == attributes_[face]) {
+        for (DWORD k = 0; k < 3; ++k) {
+          const DWORD v = IndexAt(end * 3 + k);
+          low = std::min(low, v);
+          high = std::max(high, v);
+        }
+        ++end;
+      }
+      subsetRuns_.push_back(SubsetRun{face, end - face, low, high - low + 1});
+      subsets_.push_back(Subset{attributes_[face], static_cast<DWORD>(subsetRuns_.size() - 1), 1});
+      face = end;
+    }
+  }
+  // Group the runs by id, each id's runs in face order.
+  std::vector<SubsetRun> grouped;
+  grouped.reserve(subsetRuns_.size());
+  std::stable_sort(subsets_.begin(), subsets_.end(),
+                   [](const Subset& a, const Subset& b) { return a.attribId < b.attribId; });
+  std::vector<Subset> merged;
+  for (const Subset& subset : subsets_) {
+    if (merged.empty() || merged.back().attribId != subset.attribId) {
+      merged.push_back(Subset{subset.attribId, static_cast<DWORD>(grouped.size()), 0});
+    }
+    grouped.push_back(subsetRuns_[subset.first]);
+    ++merged.back().count;
+  }
+  subsetRuns_.swap(grouped);
+  subsets_.swap(merged);
+  subsetRunsValid_ = true;
+}
+
 HRESULT ID3DXBaseMesh::DrawSubset(DWORD attribId) {
   if (!Upload()) return D3DERR_INVALIDCALL;
+  if (!subsetRunsValid_) BuildSubsetRuns();
   device_->SetVertexDeclaration(deviceDeclaration_);
   device_->SetStreamSource(0, vertexBuffer_, 0, stride_);
   device_->SetIndices(indexBuffer_);
-  // Runs of faces with this id; with an attribute table that is one range.
-  DWORD face = 0;
-  while (face < numFaces_) {
-    if (attributes_[face] != attribId) {
-      ++face;
-      continue;
-    }
-    DWORD end = face;
-    DWORD low = 0xFFFFFFFFu;
-    DWORD high = 0;
-    while (end < numFaces_ && attributes_[end] == attribId) {
-      for (DWORD k = 0; k < 3; ++k) {
-        const DWORD v = IndexAt(end * 3 + k);
-        low = std::min(low, v);
-        high = std::max(high, v);
-      }
-      ++end;
-    }
-    const HRESULT result =
-        device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, low, high - low + 1, face * 3, end - face);
+  const auto subset = std::lower_bound(subsets_.begin(), subsets_.end(), attribId,
+                                       [](const Subset& s, DWORD id) { return s.attribId < id; });
+  if (subset == subsets_.end() || subset->attribId != attribId) return D3D_OK;
+  for (DWORD r = subset->first; r < subset->first + subset->count; ++r) {
+    const SubsetRun& run = subsetRuns_[r];
+    const HRESULT result = device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, run.vertexStart, run.vertexCount,
+                                                         run.faceStart * 3, run.faceCount);
     if (result != D3D_OK) return result;
-    face = end;
   }
   return D3D_OK;
 }
@@ -199,6 +255,7 @@ HRESULT ID3DXBaseMesh::CloneMesh(DWORD options, const D3DVERTEXELEMENT9* declara
   for (DWORD i = 0; i < numFaces_ * 3; ++i) clone->SetIndex(i, IndexAt(i));
   clone->Attributes() = attributes_;
   static_cast<ID3DXBaseMesh*>(clone)->table_ = table_;
+  static_cast<ID3DXBaseMesh*>(clone)->ForgetSubsetRuns();
   *cloneMesh = clone;
   return D3D_OK;
 }

@@ -58,7 +58,8 @@ class ID3DXBaseMesh : public D3dUnknown {
   HRESULT GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* size);
 
   // Draws the faces with this attribute id (the table's range after an
-  // attribute sort, otherwise every run of such faces).
+  // attribute sort, otherwise every run of such faces). The runs are found
+  // once and kept until the attributes, the indices or the table change.
   HRESULT DrawSubset(DWORD attribId);
 
   // A copy in another declaration: elements found in this mesh (same usage
@@ -88,6 +89,9 @@ class ID3DXBaseMesh : public D3dUnknown {
   void ReleaseDeviceBuffers();
   bool Upload();
   void SetIndexAt(DWORD i, DWORD value);
+  // The subsets' draws are remade on the next draw: attributes, indices or
+  // the attribute table may have changed.
+  void ForgetSubsetRuns() { subsetRunsValid_ = false; }
 
   IDirect3DDevice9* device_;
   DWORD numFaces_;
@@ -100,6 +104,31 @@ class ID3DXBaseMesh : public D3dUnknown {
   std::vector<DWORD> attributes_;
   std::vector<D3DXATTRIBUTERANGE> table_;
   bool dirty_ = true;
+  bool indicesLocked_ = false;     // by a writable lock
+  bool attributesLocked_ = false;  // by a writable lock
+
+ private:
+  // One draw of DrawSubset: a run of faces with one attribute id and the
+  // vertex range its indices use.
+  struct SubsetRun {
+    DWORD faceStart;
+    DWORD faceCount;
+    DWORD vertexStart;
+    DWORD vertexCount;
+  };
+  // The runs of one attribute id: subsetRuns_[first .. first + count).
+  struct Subset {
+    DWORD attribId;
+    DWORD first;
+    DWORD count;
+  };
+  // From the attribute table, or without one from a scan of the attribute
+  // buffer; subsets_ is sorted by id.
+  void BuildSubsetRuns();
+
+  std::vector<SubsetRun> subsetRuns_;
+  std::vector<Subset> subsets_;
+  bool subsetRunsValid_ = false;
   IDirect3DVertexBuffer9* vertexBuffer_ = nullptr;
   IDirect3DIndexBuffer9* indexBuffer_ = nullptr;
   IDirect3DVertexDeclaration9* deviceDeclaration_ = nullptr;
@@ -122,7 +151,11 @@ class ID3DXMesh : public ID3DXBaseMesh {
             IDirect3DDevice9* device)
       : ID3DXBaseMesh(faces, vertices, options, declaration, device) {}
   std::vector<std::uint8_t>& Vertices() { return vertices_; }
-  std::vector<DWORD>& Attributes() { return attributes_; }
+  // For writing: the subsets' draws are remade on the next draw.
+  std::vector<DWORD>& Attributes() {
+    ForgetSubsetRuns();
+    return attributes_;
+  }
   void SetIndex(DWORD i, DWORD value) { SetIndexAt(i, value); }
 };
 

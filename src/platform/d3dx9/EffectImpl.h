@@ -65,6 +65,7 @@ class Effect {
     std::size_t offset;        // into floats_ or ints_
     std::size_t firstElement;  // into versions_
     IDirect3DBaseTexture9* texture = nullptr;
+    bool ints = false;  // stored in ints_
   };
   enum class HandleKind { Parameter, Sampler, Technique };
   struct Handle {
@@ -109,6 +110,8 @@ class Effect {
   // The parameter and first element a value handle writes to; null for others.
   Parameter* Target(D3DXHANDLE handle, int* parameter, int* element);
   void Touch(int parameter, int firstElement, int lastElement);
+  // Write once the handle is resolved to a value parameter.
+  void WriteElements(int parameter, int element, const void* values, UINT count, Source source, UINT elementLimit);
 
   // EffectPrograms.cpp: GL side.
   unsigned Shader(fx::Stage stage, const fx::ShaderRef& ref, std::string* log);
@@ -128,6 +131,7 @@ class Effect {
   std::uint64_t version_ = 1;            // the latest change
   std::vector<char> handleText_;         // handle names, each zero-terminated
   std::vector<Handle> handles_;          // in handleText_ order
+  std::vector<int> handleAtOffset_;      // per byte of handleText_: the handle named there, or -1
   std::vector<Technique> techniques_;
   std::map<std::string, unsigned> shaders_;  // compiled stages by their source key
   int current_ = 0;

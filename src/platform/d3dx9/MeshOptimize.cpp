@@ -205,6 +205,7 @@ HRESULT ID3DXMesh::OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, DWORD*
   ReleaseDeviceBuffers();
 
   table_.clear();
+  ForgetSubsetRuns();
   if (sort) {
     DWORD start = 0;
     while (start < numFaces_) {

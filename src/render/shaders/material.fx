@@ -102,6 +102,16 @@ technique T_Hair
 technique T_Hair2
   pass P0 vertex=g_VsTangent fragment=fs_lit(MODEL_HAIR, NORMAL_MAP, SPEC_MAP)
 
+// Depth only, with the level's two vertex shaders: the level lays down its
+// depth before it is shaded, so that each pixel shades only its nearest
+// surface (the same positions, so the same depths, as the shaded pass).
+technique T_Depth_Map
+  pass P0 vertex=g_VsWorld_2T fragment=fs_depth
+    state ColorWriteEnable=0
+technique T_Depth_MapTangent
+  pass P0 vertex=g_VsTangent_2T fragment=fs_depth
+    state ColorWriteEnable=0
+
 // Unlit.
 technique T_Plain
   pass P0 vertex=g_VsPlain fragment=fs_plain
@@ -347,3 +357,8 @@ void main() {
 #endif
   fragColor = d3d_Fog(clamp(colour, 0.0, 1.0), v_fog);
 }
+
+@fragment fs_depth
+out vec4 fragColor;
+
+void main() { fragColor = vec4(0.0); }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/d3d9/DeviceFixture.h"
@@ -236,6 +237,77 @@ TEST_F(MeshDrawTest, DrawSubsetDrawsOnlyItsFacesAndFollowsEdits) {
   mesh->UnlockVertexBuffer();
   ASSERT_EQ(mesh->DrawSubset(0), D3D_OK);
   EXPECT_RGB_NEAR(Pixel(8, 24), 0, 0, 255, 2);
+  device_->EndScene();
+  mesh->Release();
+}
+
+// Four vertical strips of two faces each; DrawSubset must light exactly the
+// strips whose faces carry the id, however the mesh finds them.
+TEST_F(MeshDrawTest, DrawSubsetDrawsEveryRunOfItsIdWithOrWithoutATable) {
+  struct Vertex {
+    float x, y, z, rhw;
+    D3DCOLOR colour;
+  };
+  ID3DXMesh* mesh = nullptr;
+  ASSERT_EQ(D3DXCreateMeshFVF(8, 16, D3DXMESH_MANAGED, D3DFVF_XYZRHW | D3DFVF_DIFFUSE, device_, &mesh), D3D_OK);
+  Vertex* v = nullptr;
+  mesh->LockVertexBuffer(0, reinterpret_cast<void**>(&v));
+  const float w = kWidth / 4.0f;
+  const float h = static_cast<float>(kHeight);
+  for (int strip = 0; strip < 4; ++strip) {
+    const float x0 = strip * w;
+    v[strip * 4 + 0] = {x0, 0, 0.5f, 1, 0xFFFFFFFF};
+    v[strip * 4 + 1] = {x0 + w, 0, 0.5f, 1, 0xFFFFFFFF};
+    v[strip * 4 + 2] = {x0, h, 0.5f, 1, 0xFFFFFFFF};
+    v[strip * 4 + 3] = {x0 + w, h, 0.5f, 1, 0xFFFFFFFF};
+  }
+  mesh->UnlockVertexBuffer();
+  WORD* index = nullptr;
+  mesh->LockIndexBuffer(0, reinterpret_cast<void**>(&index));
+  for (WORD strip = 0; strip < 4; ++strip) {
+    const WORD b = static_cast<WORD>(strip * 4);
+    const WORD quad[6] = {b, static_cast<WORD>(b + 1), static_cast<WORD>(b + 2),
+                          static_cast<WORD>(b + 2), static_cast<WORD>(b + 1), static_cast<WORD>(b + 3)};
+    std::memcpy(index + strip * 6, quad, sizeof(quad));
+  }
+  mesh->UnlockIndexBuffer();
+  auto setAttributes = [&](const std::vector<DWORD>& perStrip) {
+    DWORD* attribute = nullptr;
+    mesh->LockAttributeBuffer(0, &attribute);
+    for (std::size_t f = 0; f < 8; ++f) attribute[f] = perStrip[f / 2];
+    mesh->UnlockAttributeBuffer();
+  };
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device_->SetRenderState(D3DRS_ZENABLE, FALSE);
+  ASSERT_EQ(device_->BeginScene(), D3D_OK);
+  auto litStrips = [&](DWORD id) {
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    EXPECT_EQ(mesh->DrawSubset(id), D3D_OK);
+    std::string lit;
+    for (int strip = 0; strip < 4; ++strip) lit += Pixel(static_cast<int>(strip * w + w / 2), 24).g > 128 ? '1' : '0';
+    return lit;
+  };
+
+  // Without a table: id 0 has two runs of faces.
+  setAttributes({0, 1, 0, 2});
+  EXPECT_EQ(litStrips(0), "1010");
+  EXPECT_EQ(litStrips(2), "0001");
+  EXPECT_EQ(litStrips(5), "0000");
+
+  // Through the table of an attribute sort (faces now strips 0, 2, 1, 3).
+  ASSERT_EQ(mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_IGNOREVERTS, nullptr, nullptr, nullptr, nullptr),
+            D3D_OK);
+  DWORD ranges = 0;
+  mesh->GetAttributeTable(nullptr, &ranges);
+  EXPECT_EQ(ranges, 3u);
+  EXPECT_EQ(litStrips(0), "1010");
+  EXPECT_EQ(litStrips(1), "0100");
+
+  // Rewritten and unlocked: the next draws follow the new ids.
+  setAttributes({2, 2, 0, 0});
+  EXPECT_EQ(litStrips(0), "0101");
+  EXPECT_EQ(litStrips(2), "1010");
   device_->EndScene();
   mesh->Release();
 }
