@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "InputScript.h"
+#include "platform/host/InputScript.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  std::vector<ScriptEvent> events;
+  InputScript script;
   std::string error;
-  ParseInputScript(text, &events, &error);
-  for (const ScriptEvent& event : events) {
+  ParseInputScript(text, &script, &error);
+  for (const ScriptEvent& event : script.events) {
     if (event.frame < 0 || event.frame > kMaxScriptFrame + 1) __builtin_trap();
   }
   return 0;
