@@ -29,8 +29,7 @@ set(CPACK_PACKAGE_NAME grapple)
 set(CPACK_PACKAGE_VENDOR "grapple")
 set(CPACK_PACKAGE_CONTACT "grapple developers <grapple@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time 3D action demo with skinned fighters, physics and ragdolls")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-A crowd of skinned fighters runs, kicks, swings machetes and throws exploding
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A crowd of skinned fighters runs, kicks, swings machetes and throws exploding
 cabbages across an arena. Every body is simulated by Bullet, the dead become
 ragdolls, blood lands as decals and sounds are positional. Played with the
 keyboard and mouse or a game pad; sessions can be recorded and replayed.")
