@@ -17,9 +17,14 @@ if [ "${GRAPPLE_SANITIZE:-0}" != "0" ]; then
   bench=OFF
 fi
 
+# A compiler cache, when one is installed, makes rebuilds of unchanged files free.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRAPPLE_SANITIZE="$sanitize" \
-  -DGRAPPLE_BUILD_BENCH="$bench" >/dev/null
+  -DGRAPPLE_BUILD_BENCH="$bench" "${launcher[@]}" >/dev/null
 cmake --build "$build_dir" -j "$jobs"
 
 # Tests never need a display or a sound card.
