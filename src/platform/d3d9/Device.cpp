@@ -207,6 +207,7 @@ HRESULT IDirect3DDevice9::GetViewport(D3DVIEWPORT9* viewport) {
 
 HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
   if (stage >= kD3dTextureStages) return D3DERR_INVALIDCALL;
+  if (impl_->textures[stage] == texture) return D3D_OK;  // bound already, so it was accepted
   // Scratch and system-memory textures cannot be drawn with.
   if (texture != nullptr && (texture->GetPool() == D3DPOOL_SCRATCH || texture->GetPool() == D3DPOOL_SYSTEMMEM)) {
     return D3DERR_INVALIDCALL;
