@@ -2,6 +2,10 @@
 function(grapple_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE" AND TARGET grapple_sanitizer_defaults)
+    target_sources(${target} PRIVATE $<TARGET_OBJECTS:grapple_sanitizer_defaults>)
+  endif()
 endfunction()
 
 # grapple_library(<name> <sources...>): one static library per layer or area.

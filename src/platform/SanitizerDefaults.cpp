@@ -1,4 +1,6 @@
-// Defaults the sanitizer runtimes read at start-up in the sanitizer build.
+// Defaults the sanitizer runtimes read at start-up. Every executable of a
+// sanitizer or fuzzing build carries them (see grapple_target_defaults), so the
+// game and its tools report our leaks, not the system libraries' own.
 
 extern "C" {
 
