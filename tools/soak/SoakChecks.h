@@ -1,15 +1,23 @@
 #pragma once
-// The soak's checks on the running game, made while no physics step is in
-// flight: every body, bone and camera value finite; no body fallen through
-// the level (below its lowest point inside its outline; a body that flew
-// over the arena's edge and falls beside it is counted, not a fault); the
-// world's bodies and joints, and the character manager's fighters, as many
-// as the application's own lists account for.
+// The soak's checks on the running game, made between frames while no
+// physics step is in flight:
+// - every body, bone and camera value finite;
+// - no body fallen through the level: below its lowest point inside its
+//   outline (a body that flew over the arena's edge and falls beside it is
+//   counted, not a fault); watched every frame, so that the report says
+//   where the body was the frame before;
+// - the world's bodies and joints, and the character manager's fighters,
+//   as many as the application's own lists account for.
 
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "LinearMath/btVector3.h"
+
 class AppMain;
+class btCollisionObject;
 
 struct SoakCounts {
   int bodies = 0;      // in the physics world
@@ -20,17 +28,25 @@ struct SoakCounts {
   int decals = 0;      // live
 };
 
-// The level's box in the world: its outline on the ground and its bottom.
-struct LevelBounds {
-  float minX = 0.0f, maxX = 0.0f, minZ = 0.0f, maxZ = 0.0f;
-  float bottom = -1e30f;
-};
-
 SoakCounts CountScene(AppMain& app);
 
-// The bounds of the level's body (a bottom of -1e30 without a level).
-LevelBounds FindLevelBounds(AppMain& app);
+// Appends one line per violation to *problems (at most a few per kind).
+void CheckScene(AppMain& app, std::vector<std::string>* problems);
 
-// Appends one line per violation to *problems (at most a few per kind);
-// returns how many bodies fell beside the arena.
-int CheckScene(AppMain& app, const LevelBounds& level, std::vector<std::string>* problems);
+// Bodies below the level, frame by frame.
+class FallWatch {
+ public:
+  // Takes the level's bounds from its body in the world.
+  void Start(AppMain& app);
+  // Reports each body the first frame it is found through the level.
+  void Update(AppMain& app, int frame, std::vector<std::string>* problems);
+  // Bodies below the level beside its outline at the last update.
+  int Beside() const { return beside_; }
+
+ private:
+  float minX_ = 0.0f, maxX_ = 0.0f, minZ_ = 0.0f, maxZ_ = 0.0f;
+  float bottom_ = -1e30f;
+  int beside_ = 0;
+  std::unordered_map<const btCollisionObject*, btVector3> previous_;
+  std::unordered_set<const btCollisionObject*> reported_;
+};

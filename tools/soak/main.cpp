@@ -122,11 +122,19 @@ class SoakApp : public AppMain {
     script_.Deliver(0);
     if (!AppMain::Init()) return false;
     SetNpcAction(true);
-    level_ = FindLevelBounds(*this);
+    falls_.Start(*this);
     return true;
   }
 
   void Frame() override {
+    // The step started last frame ends here, as the frame's own join would
+    // end it: until this frame starts the next one the world may be read.
+    GetPhysics().FinishStep();
+    if (frame_ > 0) {
+      falls_.Update(*this, frame_, &problems);
+      mostBeside = std::max(mostBeside, falls_.Beside());
+      if (frame_ % kCheckFrames == 0) Check();
+    }
     AppMain::Frame();
     ++frame_;
     const SoakCounts counts = CountScene(*this);
@@ -135,7 +143,6 @@ class SoakApp : public AppMain {
     peaks.props = std::max(peaks.props, counts.props);
     peaks.billboards = std::max(peaks.billboards, counts.billboards);
     peaks.decals = std::max(peaks.decals, counts.decals);
-    if (frame_ % kCheckFrames == 0) Check(counts);
     if (SoakScript::ResetsAfter(frame_ - 1)) RequestReset();
     if (frame_ >= options_.frames) SetQuitRequested(true);
     script_.Deliver(frame_);
@@ -144,27 +151,31 @@ class SoakApp : public AppMain {
   int Frames() const { return frame_; }
 
  private:
-  void Check(const SoakCounts& counts) {
-    // The step started by this frame must finish before the world is read.
-    GetPhysics().Wait();
+  // After frame_ frames: the scene, the counts and the memory.
+  void Check() {
+    const SoakCounts counts = CountScene(*this);
     const std::size_t before = problems.size();
-    const int beside = CheckScene(*this, level_, &problems);
-    mostBeside = std::max(mostBeside, beside);
-    for (std::size_t i = before; i < problems.size(); ++i) problems[i] = "frame " + std::to_string(frame_) + ": " + problems[i];
+    CheckScene(*this, &problems);
+    for (std::size_t i = before; i < problems.size(); ++i) {
+      problems[i] = "frame " + std::to_string(frame_) + ": " + problems[i];
+    }
     ++checks;
     memory.push_back(ResidentMiB());
     std::printf("frame %6d  %4.1f min  bodies %4d (%d beside the arena)  joints %3d  fighters %3d  props %4d"
-                "  billboards %5d  decals %5d  resident %6.1f MiB  heap %6.1f MiB%s\n",
-                frame_, frame_ / static_cast<double>(kFramesPerMinute), counts.bodies, beside, counts.joints,
-                counts.characters, counts.props, counts.billboards, counts.decals, memory.back(), HeapMiB(),
-                problems.size() > before ? "  PROBLEM" : "");
+                "  billboards %5d  decals %5d  resident %6.1f MiB  heap %6.1f MiB\n",
+                frame_, frame_ / static_cast<double>(kFramesPerMinute), counts.bodies, falls_.Beside(),
+                counts.joints, counts.characters, counts.props, counts.billboards, counts.decals, memory.back(),
+                HeapMiB());
+    for (std::size_t i = reported_; i < problems.size(); ++i) std::printf("  problem: %s\n", problems[i].c_str());
+    reported_ = problems.size();
     std::fflush(stdout);
   }
 
   const Options& options_;
   SoakScript script_;
   int frame_ = 0;
-  LevelBounds level_;
+  FallWatch falls_;
+  std::size_t reported_ = 0;  // problems printed so far
 };
 
 // Resident memory at the check nearest the given minute, or -1.
