@@ -82,7 +82,7 @@ SoakCounts CountScene(AppMain& app) {
 }
 
 void FallWatch::Start(AppMain& app) {
-  previous_.clear();
+  tracks_.clear();
   reported_.clear();
   btDiscreteDynamicsWorld* world = app.GetPhysics().GetWorld();
   if (world == nullptr) return;
@@ -103,40 +103,48 @@ void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* proble
   beside_ = 0;
   btDiscreteDynamicsWorld* world = app.GetPhysics().GetWorld();
   if (world == nullptr) return;
-  std::unordered_map<const btCollisionObject*, btVector3> now;
+  std::unordered_map<const btCollisionObject*, Track> now;
   const btCollisionObjectArray& objects = world->getCollisionObjectArray();
   for (int i = 0; i < objects.size(); ++i) {
     const btCollisionObject* object = objects[i];
     if (IsLevel(object)) continue;
     const btVector3& origin = object->getWorldTransform().getOrigin();
-    now[object] = origin;
+    const Track track{object->getBroadphaseHandle()->m_uniqueId, origin};
+    const auto known = tracks_.find(object);
+    const bool same = known != tracks_.end() && known->second.id == track.id;
+    now[object] = track;
+    if (!same || reported_.count(object) != 0) continue;
+    const btVector3 before = known->second.previous;
+    const btRigidBody* body = btRigidBody::upcast(object);
+    const btVector3 velocity = body != nullptr ? body->getLinearVelocity() : btVector3(0, 0, 0);
+    char where[120];
+    std::snprintf(where, sizeof(where), "; the frame before at (%.2f %.2f %.2f)", before.x(), before.y(), before.z());
+    const D3DXVECTOR3 from(before.x(), before.y(), before.z());
+    const D3DXVECTOR3 to(origin.x(), origin.y(), origin.z());
+    if ((origin - before).length2() > 1e-8f && app.GetPhysics().RayTestAny(from, to, kGroupMap)) {
+      reported_.insert(object);
+      problems->push_back("frame " + std::to_string(frame) + ": " +
+                          Describe(BodyName(app, object) + " went through the level's surface", origin, velocity) +
+                          where);
+      continue;
+    }
     if (!(origin.y() < bottom_ - kBelowLevelMargin)) continue;
     const bool inside = origin.x() >= minX_ && origin.x() <= maxX_ && origin.z() >= minZ_ && origin.z() <= maxZ_;
     if (!inside) {
       ++beside_;
       continue;
     }
-    if (!reported_.insert(object).second) continue;
-    const auto before = previous_.find(object);
-    const btRigidBody* body = btRigidBody::upcast(object);
-    std::string text = "frame " + std::to_string(frame) + ": " +
-                       Describe(BodyName(app, object) + " fallen through the level", origin,
-                                body != nullptr ? body->getLinearVelocity() : btVector3(0, 0, 0));
-    if (before != previous_.end()) {
-      char from[96];
-      std::snprintf(from, sizeof(from), ", the frame before at (%.2f %.2f %.2f)", before->second.x(),
-                    before->second.y(), before->second.z());
-      text += from;
-    } else {
-      text += ", new this frame";
-    }
-    problems->push_back(text);
+    reported_.insert(object);
+    openings_.push_back("frame " + std::to_string(frame) + ": " +
+                        Describe(BodyName(app, object) + " below the level, dropped through an opening", origin,
+                                 velocity) +
+                        where);
   }
-  // Bodies removed from the world may be reused at the same address.
+  // A body removed from the world may come back at the same address.
   for (auto it = reported_.begin(); it != reported_.end();) {
     it = now.count(*it) != 0 ? std::next(it) : reported_.erase(it);
   }
-  previous_ = std::move(now);
+  tracks_ = std::move(now);
 }
 
 void CheckScene(AppMain& app, std::vector<std::string>* problems) {

@@ -2,10 +2,11 @@
 // The soak's checks on the running game, made between frames while no
 // physics step is in flight:
 // - every body, bone and camera value finite;
-// - no body fallen through the level: below its lowest point inside its
-//   outline (a body that flew over the arena's edge and falls beside it is
-//   counted, not a fault); watched every frame, so that the report says
-//   where the body was the frame before;
+// - no body through the level: every frame, the path of every body's centre
+//   since the frame before must not cross the level's surface (tunnelling);
+//   a body that drops below the level's lowest point without crossing it
+//   left through an opening in the level's data and is listed apart, as is
+//   one that flew over the arena's edge;
 // - the world's bodies and joints, and the character manager's fighters,
 //   as many as the application's own lists account for.
 
@@ -33,20 +34,32 @@ SoakCounts CountScene(AppMain& app);
 // Appends one line per violation to *problems (at most a few per kind).
 void CheckScene(AppMain& app, std::vector<std::string>* problems);
 
-// Bodies below the level, frame by frame.
+// Bodies through and below the level, frame by frame.
 class FallWatch {
  public:
   // Takes the level's bounds from its body in the world.
   void Start(AppMain& app);
-  // Reports each body the first frame it is found through the level.
+  // Reports a body whose centre crossed the level's surface in the last
+  // step (once a body), and notes bodies below the level.
   void Update(AppMain& app, int frame, std::vector<std::string>* problems);
   // Bodies below the level beside its outline at the last update.
   int Beside() const { return beside_; }
+  // Bodies that dropped below the level inside its outline without
+  // crossing its surface, one line each.
+  const std::vector<std::string>& Openings() const { return openings_; }
 
  private:
+  // A body as it was at the last update. The broadphase numbers every body
+  // added to the world, which tells a new body made at the address of one
+  // removed in between.
+  struct Track {
+    int id = 0;
+    btVector3 previous;
+  };
   float minX_ = 0.0f, maxX_ = 0.0f, minZ_ = 0.0f, maxZ_ = 0.0f;
   float bottom_ = -1e30f;
   int beside_ = 0;
-  std::unordered_map<const btCollisionObject*, btVector3> previous_;
+  std::unordered_map<const btCollisionObject*, Track> tracks_;
   std::unordered_set<const btCollisionObject*> reported_;
+  std::vector<std::string> openings_;
 };

@@ -135,11 +135,18 @@ class SoakApp : public AppMain {
     peaks.billboards = std::max(peaks.billboards, counts.billboards);
     peaks.decals = std::max(peaks.decals, counts.decals);
     if (SoakScript::ResetsAfter(frame_ - 1)) RequestReset();
-    if (frame_ >= options_.frames) SetQuitRequested(true);
+    if (frame_ >= options_.frames) {
+      // The last frame's step, then the last check, before the game exits.
+      GetPhysics().FinishStep();
+      falls_.Update(*this, frame_, &problems);
+      if (frame_ % kCheckFrames == 0) Check();
+      SetQuitRequested(true);
+    }
     script_.Deliver(frame_);
   }
 
   int Frames() const { return frame_; }
+  const FallWatch& Falls() const { return falls_; }
 
  private:
   // After frame_ frames: the scene, the counts and the memory.
@@ -244,6 +251,9 @@ int main(int argc, char** argv) {
               : !soak::kProgramHeapCounted    ? "not counted under the address sanitizer"
               : !options.memoryCheck          ? "not checked"
                                               : "run shorter than a minute");
+  for (const std::string& opening : app.Falls().Openings()) {
+    std::printf("opening in the level's data (not tunnelling): %s\n", opening.c_str());
+  }
   for (const std::string& problem : app.problems) std::printf("problem: %s\n", problem.c_str());
   std::printf("soak: %s\n", app.problems.empty() ? "passed" : "FAILED");
   return app.problems.empty() ? 0 : 1;
