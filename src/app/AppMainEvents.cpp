@@ -5,11 +5,14 @@
 #include "app/AppMain.h"
 #include "app/MatrixRows.h"
 
+#include "BulletCollision/CollisionShapes/btCollisionShape.h"
 #include "BulletCollision/NarrowPhaseCollision/btPersistentManifold.h"
 #include "BulletDynamics/Dynamics/btRigidBody.h"
 #include "physics/PhysicsMath.h"
 
 namespace {
+
+constexpr std::uint16_t kLevelMask = 0x100;
 
 // The rigid body behind a collision object when it can move, else null.
 btRigidBody* DynamicBody(const btCollisionObject* object) {
@@ -88,6 +91,22 @@ void AppMain::ThrowObject(const D3DXMATRIX& hand, const D3DXVECTOR3& velocity, C
   // The hand's rows carry the fighter's scale; a body's basis must not.
   D3DXMATRIX placement = hand;
   NormalizeRotationRows(&placement);
+  // A fighter against a wall can reach into it, and a cabbage made there
+  // would start inside the level (whose blocks have no floor to stop it):
+  // it starts in front of the level between the fighter and the hand.
+  const D3DXVECTOR3 reach(hand._41, hand._42, hand._43);
+  const D3DXVECTOR3 from(thrower->GetPosition()->x, reach.y, thrower->GetPosition()->z);
+  D3DXVECTOR3 wall;
+  D3DXVECTOR4 normal;
+  if (physics_.RayTestClosest(from, reach, &wall, &normal, nullptr, kLevelMask) != nullptr) {
+    btVector3 centre;
+    btScalar radius = 0.0f;
+    body->getCollisionShape()->getBoundingSphere(centre, radius);
+    const D3DXVECTOR3 start = wall + D3DXVECTOR3(normal.x, normal.y, normal.z) * radius;
+    placement._41 = start.x;
+    placement._42 = start.y;
+    placement._43 = start.z;
+  }
   body->setWorldTransform(ToBtTransform(placement));
   body->setLinearVelocity(btVector3(velocity.x, velocity.y, velocity.z) * 70.0f);
   // A lift off the hand that also sets the cabbage spinning.
@@ -98,7 +117,7 @@ void AppMain::ThrowObject(const D3DXMATRIX& hand, const D3DXVECTOR3& velocity, C
   auto* bomb = new Bomb();
   bomb->prop = prop;
   bomb->countdown = static_cast<std::int32_t>(5.0f * (1000.0f / GetFrameInterval()));
-  bomb->lastPosition = handPosition;
+  bomb->lastPosition = D3DXVECTOR3(placement._41, placement._42, placement._43);
   bombs_.push_back(bomb);
 }
 

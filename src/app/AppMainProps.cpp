@@ -6,6 +6,7 @@
 
 #include "app/AppMain.h"
 #include "app/MatrixRows.h"
+#include "BulletCollision/CollisionShapes/btCollisionShape.h"
 #include "BulletDynamics/Dynamics/btRigidBody.h"
 #include "physics/PhysicsMath.h"
 #include "platform/win32/CrtRandom.h"
@@ -184,7 +185,17 @@ void AppMain::SpawnFromKeys() {
   for (const auto& binding : kBindings) {
     if (!IsKeyPressed(binding.key)) continue;
     if (SceneProp* prop = SpawnProp(&propKinds_[binding.kind], camera.eye)) {
-      prop->handle->body->setLinearVelocity(ToBtVector3(camera.viewDirection * kThrowSpeed));
+      btRigidBody* body = prop->handle->body;
+      body->setLinearVelocity(ToBtVector3(camera.viewDirection * kThrowSpeed));
+      // The follow camera may rest just in front of a wall; a prop centred
+      // on the eye would start in the wall and could end up inside the
+      // level. It starts its own size ahead, on the clear path to the player.
+      btVector3 centre;
+      btScalar radius = 0.0f;
+      body->getCollisionShape()->getBoundingSphere(centre, radius);
+      btTransform start = body->getWorldTransform();
+      start.setOrigin(ToBtVector3(camera.eye + camera.viewDirection * radius));
+      body->setWorldTransform(start);
     }
     break;
   }

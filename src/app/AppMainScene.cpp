@@ -6,6 +6,7 @@
 
 #include "app/AppMain.h"
 #include "app/LevelMaterials.h"
+#include "btBulletDynamicsCommon.h"
 #include "platform/win32/CrtRandom.h"
 #include "render/MeshData.h"
 
@@ -27,6 +28,18 @@ std::int32_t g_characterSerial = 0;
 float UnitRandom() { return static_cast<float>(crt::rand()) / 32767.0f; }
 
 float RadiusOf(const MeshData* mesh) { return mesh != nullptr ? mesh->boundingRadius : 0.0f; }
+
+// A small prop thrown hard or blown away moves further in one step than it
+// is thick and would pass through the level's triangles; once it moves more
+// than half its radius in a step, the step sweeps a sphere inside it instead.
+void SweepFastMotion(btRigidBody* body) {
+  if (body->isStaticOrKinematicObject()) return;
+  btVector3 centre;
+  btScalar radius = 0.0f;
+  body->getCollisionShape()->getBoundingSphere(centre, radius);
+  body->setCcdMotionThreshold(radius * 0.5f);
+  body->setCcdSweptSphereRadius(radius * 0.5f);
+}
 
 }  // namespace
 
@@ -227,6 +240,7 @@ SceneProp* AppMain::SpawnProp(PropKind* kind, const D3DXVECTOR3& position) {
     return nullptr;
   }
   prop->handle->user = prop;
+  SweepFastMotion(prop->handle->body);
   prop->shadow = ShadowProjector(kind->size * 4.0f + 25.0f, kind->size * 2.5f, 0.5f);
   prop->shadowCountdown = 0;
   D3DXMatrixIdentity(&prop->matrix);

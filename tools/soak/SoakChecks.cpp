@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "app/AppMain.h"
 
@@ -80,49 +81,91 @@ SoakCounts CountScene(AppMain& app) {
   return counts;
 }
 
-LevelBounds FindLevelBounds(AppMain& app) {
-  LevelBounds bounds;
+void FallWatch::Start(AppMain& app) {
+  tracks_.clear();
+  reported_.clear();
   btDiscreteDynamicsWorld* world = app.GetPhysics().GetWorld();
-  if (world == nullptr) return bounds;
+  if (world == nullptr) return;
   const btCollisionObjectArray& objects = world->getCollisionObjectArray();
   for (int i = 0; i < objects.size(); ++i) {
     if (!IsLevel(objects[i])) continue;
     btVector3 low, high;
     objects[i]->getCollisionShape()->getAabb(objects[i]->getWorldTransform(), low, high);
-    bounds = LevelBounds{low.x(), high.x(), low.z(), high.z(), low.y()};
+    minX_ = low.x();
+    maxX_ = high.x();
+    minZ_ = low.z();
+    maxZ_ = high.z();
+    bottom_ = low.y();
   }
-  return bounds;
 }
 
-int CheckScene(AppMain& app, const LevelBounds& level, std::vector<std::string>* problems) {
-  Reporter report(problems);
-  enum { kNotFinite = 0, kBelowLevel = 1, kBookkeeping = 2 };
-  int beside = 0;
+void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* problems) {
+  beside_ = 0;
+  btDiscreteDynamicsWorld* world = app.GetPhysics().GetWorld();
+  if (world == nullptr) return;
+  std::unordered_map<const btCollisionObject*, Track> now;
+  const btCollisionObjectArray& objects = world->getCollisionObjectArray();
+  for (int i = 0; i < objects.size(); ++i) {
+    const btCollisionObject* object = objects[i];
+    if (IsLevel(object)) continue;
+    const btVector3& origin = object->getWorldTransform().getOrigin();
+    const Track track{object->getBroadphaseHandle()->m_uniqueId, origin};
+    const auto known = tracks_.find(object);
+    const bool same = known != tracks_.end() && known->second.id == track.id;
+    now[object] = track;
+    if (!same || reported_.count(object) != 0) continue;
+    const btVector3 before = known->second.previous;
+    const btRigidBody* body = btRigidBody::upcast(object);
+    const btVector3 velocity = body != nullptr ? body->getLinearVelocity() : btVector3(0, 0, 0);
+    char where[120];
+    std::snprintf(where, sizeof(where), "; the frame before at (%.2f %.2f %.2f)", before.x(), before.y(), before.z());
+    const D3DXVECTOR3 from(before.x(), before.y(), before.z());
+    const D3DXVECTOR3 to(origin.x(), origin.y(), origin.z());
+    if ((origin - before).length2() > 1e-8f && app.GetPhysics().RayTestAny(from, to, kGroupMap)) {
+      reported_.insert(object);
+      problems->push_back("frame " + std::to_string(frame) + ": " +
+                          Describe(BodyName(app, object) + " went through the level's surface", origin, velocity) +
+                          where);
+      continue;
+    }
+    if (!(origin.y() < bottom_ - kBelowLevelMargin)) continue;
+    const bool inside = origin.x() >= minX_ && origin.x() <= maxX_ && origin.z() >= minZ_ && origin.z() <= maxZ_;
+    if (!inside) {
+      ++beside_;
+      continue;
+    }
+    reported_.insert(object);
+    openings_.push_back("frame " + std::to_string(frame) + ": " +
+                        Describe(BodyName(app, object) + " below the level, dropped through an opening", origin,
+                                 velocity) +
+                        where);
+  }
+  // A body removed from the world may come back at the same address.
+  for (auto it = reported_.begin(); it != reported_.end();) {
+    it = now.count(*it) != 0 ? std::next(it) : reported_.erase(it);
+  }
+  tracks_ = std::move(now);
+}
 
-  // Bodies: finite transforms and velocities, none under the level.
+void CheckScene(AppMain& app, std::vector<std::string>* problems) {
+  Reporter report(problems);
+  enum { kNotFinite = 0, kBookkeeping = 1 };
+
+  // Bodies: finite transforms and velocities.
   btDiscreteDynamicsWorld* world = app.GetPhysics().GetWorld();
   if (world != nullptr) {
     const btCollisionObjectArray& objects = world->getCollisionObjectArray();
     for (int i = 0; i < objects.size(); ++i) {
       const btCollisionObject* object = objects[i];
       const btTransform& transform = object->getWorldTransform();
-      const btVector3& origin = transform.getOrigin();
-      bool finite = Finite(origin) && Finite(transform.getBasis()[0]) && Finite(transform.getBasis()[1]) &&
-                    Finite(transform.getBasis()[2]);
-      if (const btRigidBody* body = btRigidBody::upcast(object)) {
-        finite = finite && Finite(body->getLinearVelocity()) && Finite(body->getAngularVelocity());
-      }
-      const btVector3 velocity =
-          btRigidBody::upcast(object) != nullptr ? btRigidBody::upcast(object)->getLinearVelocity() : btVector3(0, 0, 0);
-      if (!finite) report.Add(kNotFinite, Describe(BodyName(app, object) + " with a value that is not finite", origin, velocity));
-      if (finite && !IsLevel(object) && origin.y() < level.bottom - kBelowLevelMargin) {
-        const bool inside = origin.x() >= level.minX && origin.x() <= level.maxX && origin.z() >= level.minZ &&
-                            origin.z() <= level.maxZ;
-        if (inside) {
-          report.Add(kBelowLevel, Describe(BodyName(app, object) + " fallen through the level", origin, velocity));
-        } else {
-          ++beside;
-        }
+      const btRigidBody* body = btRigidBody::upcast(object);
+      const btVector3 velocity = body != nullptr ? body->getLinearVelocity() : btVector3(0, 0, 0);
+      const bool finite = Finite(transform.getOrigin()) && Finite(transform.getBasis()[0]) &&
+                          Finite(transform.getBasis()[1]) && Finite(transform.getBasis()[2]) && Finite(velocity) &&
+                          (body == nullptr || Finite(body->getAngularVelocity()));
+      if (!finite) {
+        report.Add(kNotFinite, Describe(BodyName(app, object) + " with a value that is not finite",
+                                        transform.getOrigin(), velocity));
       }
     }
   }
@@ -165,5 +208,4 @@ int CheckScene(AppMain& app, const LevelBounds& level, std::vector<std::string>*
                   app.GetCharacterManager().GetCount(), counts.characters);
     report.Add(kBookkeeping, text);
   }
-  return beside;
 }

@@ -1,15 +1,24 @@
 #pragma once
-// The soak's checks on the running game, made while no physics step is in
-// flight: every body, bone and camera value finite; no body fallen through
-// the level (below its lowest point inside its outline; a body that flew
-// over the arena's edge and falls beside it is counted, not a fault); the
-// world's bodies and joints, and the character manager's fighters, as many
-// as the application's own lists account for.
+// The soak's checks on the running game, made between frames while no
+// physics step is in flight:
+// - every body, bone and camera value finite;
+// - no body through the level: every frame, the path of every body's centre
+//   since the frame before must not cross the level's surface (tunnelling);
+//   a body that drops below the level's lowest point without crossing it
+//   left through an opening in the level's data and is listed apart, as is
+//   one that flew over the arena's edge;
+// - the world's bodies and joints, and the character manager's fighters,
+//   as many as the application's own lists account for.
 
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "LinearMath/btVector3.h"
+
 class AppMain;
+class btCollisionObject;
 
 struct SoakCounts {
   int bodies = 0;      // in the physics world
@@ -20,17 +29,37 @@ struct SoakCounts {
   int decals = 0;      // live
 };
 
-// The level's box in the world: its outline on the ground and its bottom.
-struct LevelBounds {
-  float minX = 0.0f, maxX = 0.0f, minZ = 0.0f, maxZ = 0.0f;
-  float bottom = -1e30f;
-};
-
 SoakCounts CountScene(AppMain& app);
 
-// The bounds of the level's body (a bottom of -1e30 without a level).
-LevelBounds FindLevelBounds(AppMain& app);
+// Appends one line per violation to *problems (at most a few per kind).
+void CheckScene(AppMain& app, std::vector<std::string>* problems);
 
-// Appends one line per violation to *problems (at most a few per kind);
-// returns how many bodies fell beside the arena.
-int CheckScene(AppMain& app, const LevelBounds& level, std::vector<std::string>* problems);
+// Bodies through and below the level, frame by frame.
+class FallWatch {
+ public:
+  // Takes the level's bounds from its body in the world.
+  void Start(AppMain& app);
+  // Reports a body whose centre crossed the level's surface in the last
+  // step (once a body), and notes bodies below the level.
+  void Update(AppMain& app, int frame, std::vector<std::string>* problems);
+  // Bodies below the level beside its outline at the last update.
+  int Beside() const { return beside_; }
+  // Bodies that dropped below the level inside its outline without
+  // crossing its surface, one line each.
+  const std::vector<std::string>& Openings() const { return openings_; }
+
+ private:
+  // A body as it was at the last update. The broadphase numbers every body
+  // added to the world, which tells a new body made at the address of one
+  // removed in between.
+  struct Track {
+    int id = 0;
+    btVector3 previous;
+  };
+  float minX_ = 0.0f, maxX_ = 0.0f, minZ_ = 0.0f, maxZ_ = 0.0f;
+  float bottom_ = -1e30f;
+  int beside_ = 0;
+  std::unordered_map<const btCollisionObject*, Track> tracks_;
+  std::unordered_set<const btCollisionObject*> reported_;
+  std::vector<std::string> openings_;
+};

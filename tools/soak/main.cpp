@@ -1,10 +1,11 @@
 // soak: the real game headless on the virtual clock for a long run (36,000
 // frames, ten minutes of play, unless told otherwise), with the opponents
 // acting, the player scripted (SoakScript.h), fighters spawned, props
-// thrown, bombs exploding and a "Reset" every two minutes. Every 600 frames
-// it checks the scene (SoakChecks.h) and the process's resident memory,
-// which must have stopped growing after the first minute. Prints the
-// figures; exits 1 on a violation.
+// thrown, bombs exploding and a "Reset" every two minutes. Every frame it
+// watches for bodies falling through the level, every 600 frames it checks
+// the scene (SoakChecks.h) and notes the resident memory and the program's
+// own heap (ProgramHeap.h), which must have stopped growing after the first
+// minute. Prints the figures; exits 1 on a violation.
 //
 //   soak [--frames N] [--size WxH] [--mode best|standard|fixed] [--root DIR]
 //        [--no-memory-check]
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "ProgramHeap.h"
 #include "SoakChecks.h"
 #include "SoakScript.h"
 #include "app/AppMain.h"
@@ -36,21 +38,10 @@ namespace {
 constexpr int kFramesPerSecond = 60;
 constexpr int kCheckFrames = 600;
 constexpr int kFramesPerMinute = 60 * kFramesPerSecond;
-// Resident memory may move this much above its level at the first minute
-// (allocator slack) before it counts as growing.
+// The program's heap may move this much above its level at the first
+// minute (effect records reused at a new peak, allocator slack) before it
+// counts as growing.
 constexpr double kMemoryToleranceMiB = 16.0;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
 
 struct Options {
   int frames = 10 * kFramesPerMinute;
@@ -100,8 +91,7 @@ double ResidentMiB() {
               : 0.0;
 }
 
-// Bytes the allocator has handed out and not had back, for telling a heap
-// that grows from memory the drivers keep.
+// Bytes malloc has handed out and not had back, the drivers' included.
 double HeapMiB() {
   const struct mallinfo2 info = mallinfo2();
   return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
@@ -113,7 +103,8 @@ class SoakApp : public AppMain {
 
   std::vector<std::string> problems;
   SoakCounts peaks;
-  std::vector<double> memory;  // MiB at every check, from frame 600 on
+  std::vector<double> memory;  // resident MiB at every check, from frame 600 on
+  std::vector<double> program;  // the program's heap in MiB, likewise
   int checks = 0;
   int mostBeside = 0;  // bodies fallen beside the arena at one check
 
@@ -122,11 +113,19 @@ class SoakApp : public AppMain {
     script_.Deliver(0);
     if (!AppMain::Init()) return false;
     SetNpcAction(true);
-    level_ = FindLevelBounds(*this);
+    falls_.Start(*this);
     return true;
   }
 
   void Frame() override {
+    // The step started last frame ends here, as the frame's own join would
+    // end it: until this frame starts the next one the world may be read.
+    GetPhysics().FinishStep();
+    if (frame_ > 0) {
+      falls_.Update(*this, frame_, &problems);
+      mostBeside = std::max(mostBeside, falls_.Beside());
+      if (frame_ % kCheckFrames == 0) Check();
+    }
     AppMain::Frame();
     ++frame_;
     const SoakCounts counts = CountScene(*this);
@@ -135,42 +134,63 @@ class SoakApp : public AppMain {
     peaks.props = std::max(peaks.props, counts.props);
     peaks.billboards = std::max(peaks.billboards, counts.billboards);
     peaks.decals = std::max(peaks.decals, counts.decals);
-    if (frame_ % kCheckFrames == 0) Check(counts);
     if (SoakScript::ResetsAfter(frame_ - 1)) RequestReset();
-    if (frame_ >= options_.frames) SetQuitRequested(true);
+    if (frame_ >= options_.frames) {
+      // The last frame's step, then the last check, before the game exits.
+      GetPhysics().FinishStep();
+      falls_.Update(*this, frame_, &problems);
+      if (frame_ % kCheckFrames == 0) Check();
+      SetQuitRequested(true);
+    }
     script_.Deliver(frame_);
   }
 
   int Frames() const { return frame_; }
+  const FallWatch& Falls() const { return falls_; }
 
  private:
-  void Check(const SoakCounts& counts) {
-    // The step started by this frame must finish before the world is read.
-    GetPhysics().Wait();
+  // After frame_ frames: the scene, the counts and the memory.
+  void Check() {
+    const SoakCounts counts = CountScene(*this);
     const std::size_t before = problems.size();
-    const int beside = CheckScene(*this, level_, &problems);
-    mostBeside = std::max(mostBeside, beside);
-    for (std::size_t i = before; i < problems.size(); ++i) problems[i] = "frame " + std::to_string(frame_) + ": " + problems[i];
+    CheckScene(*this, &problems);
+    for (std::size_t i = before; i < problems.size(); ++i) {
+      problems[i] = "frame " + std::to_string(frame_) + ": " + problems[i];
+    }
     ++checks;
     memory.push_back(ResidentMiB());
+    program.push_back(soak::ProgramHeapMiB());
     std::printf("frame %6d  %4.1f min  bodies %4d (%d beside the arena)  joints %3d  fighters %3d  props %4d"
-                "  billboards %5d  decals %5d  resident %6.1f MiB  heap %6.1f MiB%s\n",
-                frame_, frame_ / static_cast<double>(kFramesPerMinute), counts.bodies, beside, counts.joints,
-                counts.characters, counts.props, counts.billboards, counts.decals, memory.back(), HeapMiB(),
-                problems.size() > before ? "  PROBLEM" : "");
+                "  billboards %5d  decals %5d  resident %6.1f MiB  malloc %6.1f MiB  program heap %6.1f MiB\n",
+                frame_, frame_ / static_cast<double>(kFramesPerMinute), counts.bodies, falls_.Beside(),
+                counts.joints, counts.characters, counts.props, counts.billboards, counts.decals, memory.back(),
+                HeapMiB(), program.back());
+    for (std::size_t i = reported_; i < problems.size(); ++i) std::printf("  problem: %s\n", problems[i].c_str());
+    reported_ = problems.size();
     std::fflush(stdout);
   }
 
   const Options& options_;
   SoakScript script_;
   int frame_ = 0;
-  LevelBounds level_;
+  FallWatch falls_;
+  std::size_t reported_ = 0;  // problems printed so far
 };
 
-// Resident memory at the check nearest the given minute, or -1.
-double MemoryAt(const std::vector<double>& memory, int minute) {
+// The value at the check of the given minute, or -1.
+double AtMinute(const std::vector<double>& samples, int minute) {
   const std::size_t index = static_cast<std::size_t>(minute * kFramesPerMinute / kCheckFrames);
-  return index >= 1 && index <= memory.size() ? memory[index - 1] : -1.0;
+  return index >= 1 && index <= samples.size() ? samples[index - 1] : -1.0;
+}
+
+// How far the samples after the first minute rose above the first minute's.
+double GrowthAfterFirstMinute(const std::vector<double>& samples) {
+  const double first = AtMinute(samples, 1);
+  double growth = 0.0;
+  for (std::size_t i = kFramesPerMinute / kCheckFrames; first >= 0.0 && i < samples.size(); ++i) {
+    growth = std::max(growth, samples[i] - first);
+  }
+  return growth;
 }
 
 }  // namespace
@@ -193,6 +213,7 @@ int main(int argc, char** argv) {
   configuration.useShaders = options.mode != "fixed";
   configuration.highQuality = options.mode == "best";
 
+  soak::CountBulletAllocations();
   host::UseHeadlessDrivers();
   host::VirtualClock clock;
   SoakApp app(options);
@@ -204,18 +225,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // Memory: every check after the first minute stays near the first minute's level.
-  const bool memoryChecked = options.memoryCheck && !kAddressSanitizer;
-  const double atOneMinute = MemoryAt(app.memory, 1);
-  double growth = 0.0;
-  if (atOneMinute >= 0.0) {
-    for (std::size_t i = kFramesPerMinute / kCheckFrames; i < app.memory.size(); ++i) {
-      growth = std::max(growth, app.memory[i] - atOneMinute);
-    }
-  }
-  if (memoryChecked && growth > kMemoryToleranceMiB) {
+  // Memory: the program's heap stays near its level at the first minute.
+  const bool memoryChecked = options.memoryCheck && soak::kProgramHeapCounted && AtMinute(app.program, 1) >= 0.0;
+  const double programGrowth = GrowthAfterFirstMinute(app.program);
+  if (memoryChecked && programGrowth > kMemoryToleranceMiB) {
     char text[160];
-    std::snprintf(text, sizeof(text), "resident memory grew %.1f MiB after the first minute", growth);
+    std::snprintf(text, sizeof(text), "the program's heap grew %.1f MiB after the first minute", programGrowth);
     app.problems.push_back(text);
   }
 
@@ -225,12 +240,20 @@ int main(int argc, char** argv) {
               "arena (flown over its edge)\n",
               app.peaks.bodies, app.peaks.characters, app.peaks.props, app.peaks.billboards, app.peaks.decals,
               app.mostBeside);
-  std::printf("resident memory: 1 min %.1f MiB, 5 min %.1f MiB, 10 min %.1f MiB; growth after the first minute "
-              "%.1f MiB (%s)\n",
-              atOneMinute, MemoryAt(app.memory, 5), MemoryAt(app.memory, 10), growth,
-              !memoryChecked ? (kAddressSanitizer ? "not checked under the address sanitizer" : "not checked")
-              : atOneMinute < 0.0 ? "run shorter than a minute"
-                                  : "checked");
+  std::printf("resident memory: 1 min %.1f MiB, 5 min %.1f MiB, 10 min %.1f MiB; %.1f MiB more after the first "
+              "minute\n",
+              AtMinute(app.memory, 1), AtMinute(app.memory, 5), AtMinute(app.memory, 10),
+              GrowthAfterFirstMinute(app.memory));
+  std::printf("program heap: 1 min %.1f MiB, 5 min %.1f MiB, 10 min %.1f MiB; %.1f MiB more after the first minute "
+              "(%s)\n",
+              AtMinute(app.program, 1), AtMinute(app.program, 5), AtMinute(app.program, 10), programGrowth,
+              memoryChecked                   ? "checked"
+              : !soak::kProgramHeapCounted    ? "not counted under the address sanitizer"
+              : !options.memoryCheck          ? "not checked"
+                                              : "run shorter than a minute");
+  for (const std::string& opening : app.Falls().Openings()) {
+    std::printf("opening in the level's data (not tunnelling): %s\n", opening.c_str());
+  }
   for (const std::string& problem : app.problems) std::printf("problem: %s\n", problem.c_str());
   std::printf("soak: %s\n", app.problems.empty() ? "passed" : "FAILED");
   return app.problems.empty() ? 0 : 1;
