@@ -30,7 +30,7 @@ const char* __lsan_default_suppressions() {
 // module of its own, glibc's table of dynamic TLS blocks can hold stale
 // entries, and reading them crashes the leak checker. Our code keeps no
 // heap memory in thread-local variables.
-const char* __lsan_default_options() { return "use_tls=0"; }
+const char* __lsan_default_options() { return "use_tls=0:print_suppressions=0"; }
 
 const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
 
