@@ -8,6 +8,7 @@
 #include "btBulletDynamicsCommon.h"
 #include "physics/MaterialCombiner.h"
 #include "physics/PhysicsMath.h"
+#include "physics/PhysicsWorld.h"
 
 namespace {
 PhysicsManager* g_physicsManager = nullptr;
@@ -31,7 +32,7 @@ bool PhysicsManager::Init() {
   dispatcher_ = new btCollisionDispatcher(collisionConfiguration_);
   broadphase_ = new btDbvtBroadphase(nullptr);
   solver_ = new btSequentialImpulseConstraintSolver;
-  world_ = new btDiscreteDynamicsWorld(dispatcher_, broadphase_, solver_, collisionConfiguration_);
+  world_ = new PhysicsWorld(dispatcher_, broadphase_, solver_, collisionConfiguration_);
   if (world_ == nullptr) {
     Release();
     return false;

@@ -167,5 +167,29 @@ TEST_F(PhysicsTest, ImpactsReportTheMeanContactUntilBothBodiesSleepAndAgainOnceT
   EXPECT_FALSE(recorder.impacts.empty());
 }
 
+TEST_F(PhysicsTest, RemovingABodyDropsThePredictiveContactsAFastBodyLeftOnIt) {
+  // A swept sphere heading for a crate within one step leaves a predictive
+  // contact on it; the crate then leaves the world before the report.
+  PeBodySource* ball = nullptr;
+  ASSERT_TRUE(physics.CreateSphere(&ball, 1.0f, 0.0f, 1.0f, 1.0f));
+  BodyHandle* sphere = Add(Keep(ball), -8.0f, 50.0f, 0.0f);
+  sphere->body->setCcdMotionThreshold(0.5f);
+  sphere->body->setCcdSweptSphereRadius(0.5f);
+  sphere->body->setLinearVelocity(btVector3(600.0f, 0.0f, 0.0f));
+  BodyHandle* crate = Add(Crate(), 0.0f, 50.0f, 0.0f);
+  Step();
+  ImpactRecorder before;
+  physics.ReportImpacts(&before);
+  ASSERT_FALSE(before.impacts.empty());
+
+  const btCollisionObject* removed = crate->body;
+  bodies.pop_back();
+  physics.RemoveBody(crate);
+  ImpactRecorder after;
+  physics.ReportImpacts(&after);
+  for (const Impact& impact : after.impacts) EXPECT_TRUE(impact.a != removed && impact.b != removed);
+  Step();  // the next step starts with no stale contact to release
+}
+
 }  // namespace
 }  // namespace physics_test
