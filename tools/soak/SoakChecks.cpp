@@ -91,10 +91,7 @@ void FallWatch::Start(AppMain& app) {
     if (!IsLevel(objects[i])) continue;
     btVector3 low, high;
     objects[i]->getCollisionShape()->getAabb(objects[i]->getWorldTransform(), low, high);
-    minX_ = low.x();
-    maxX_ = high.x();
-    minZ_ = low.z();
-    maxZ_ = high.z();
+    top_ = high.y();
     bottom_ = low.y();
   }
 }
@@ -129,8 +126,11 @@ void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* proble
       continue;
     }
     if (!(origin.y() < bottom_ - kBelowLevelMargin)) continue;
-    const bool inside = origin.x() >= minX_ && origin.x() <= maxX_ && origin.z() >= minZ_ && origin.z() <= maxZ_;
-    if (!inside) {
+    // The level's bounding box also holds the corners outside its walls, so
+    // what tells an opening is a part of the level straight above the body.
+    const D3DXVECTOR3 above(origin.x(), top_ + 1.0f, origin.z());
+    const D3DXVECTOR3 below(origin.x(), origin.y(), origin.z());
+    if (!app.GetPhysics().RayTestAny(above, below, kGroupMap)) {
       ++beside_;
       continue;
     }

@@ -42,9 +42,10 @@ class FallWatch {
   // Reports a body whose centre crossed the level's surface in the last
   // step (once a body), and notes bodies below the level.
   void Update(AppMain& app, int frame, std::vector<std::string>* problems);
-  // Bodies below the level beside its outline at the last update.
+  // Bodies below the level with none of it above them (flown over the
+  // arena's edge) at the last update.
   int Beside() const { return beside_; }
-  // Bodies that dropped below the level inside its outline without
+  // Bodies that dropped below the level under a part of it without
   // crossing its surface, one line each.
   const std::vector<std::string>& Openings() const { return openings_; }
 
@@ -56,7 +57,7 @@ class FallWatch {
     int id = 0;
     btVector3 previous;
   };
-  float minX_ = 0.0f, maxX_ = 0.0f, minZ_ = 0.0f, maxZ_ = 0.0f;
+  float top_ = 1e30f;
   float bottom_ = -1e30f;
   int beside_ = 0;
   std::unordered_map<const btCollisionObject*, Track> tracks_;

@@ -183,6 +183,23 @@ double AtMinute(const std::vector<double>& samples, int minute) {
   return index >= 1 && index <= samples.size() ? samples[index - 1] : -1.0;
 }
 
+// The values at 1, 5 and 10 minutes, "-" for a minute the run did not reach.
+std::string AtMinutesText(const std::vector<double>& samples) {
+  std::string text;
+  for (const int minute : {1, 5, 10}) {
+    const double value = AtMinute(samples, minute);
+    char part[48];
+    if (value >= 0.0) {
+      std::snprintf(part, sizeof(part), "%d min %.1f MiB", minute, value);
+    } else {
+      std::snprintf(part, sizeof(part), "%d min -", minute);
+    }
+    if (!text.empty()) text += ", ";
+    text += part;
+  }
+  return text;
+}
+
 // How far the samples after the first minute rose above the first minute's.
 double GrowthAfterFirstMinute(const std::vector<double>& samples) {
   const double first = AtMinute(samples, 1);
@@ -240,13 +257,10 @@ int main(int argc, char** argv) {
               "arena (flown over its edge)\n",
               app.peaks.bodies, app.peaks.characters, app.peaks.props, app.peaks.billboards, app.peaks.decals,
               app.mostBeside);
-  std::printf("resident memory: 1 min %.1f MiB, 5 min %.1f MiB, 10 min %.1f MiB; %.1f MiB more after the first "
-              "minute\n",
-              AtMinute(app.memory, 1), AtMinute(app.memory, 5), AtMinute(app.memory, 10),
+  std::printf("resident memory: %s; %.1f MiB more after the first minute\n", AtMinutesText(app.memory).c_str(),
               GrowthAfterFirstMinute(app.memory));
-  std::printf("program heap: 1 min %.1f MiB, 5 min %.1f MiB, 10 min %.1f MiB; %.1f MiB more after the first minute "
-              "(%s)\n",
-              AtMinute(app.program, 1), AtMinute(app.program, 5), AtMinute(app.program, 10), programGrowth,
+  std::printf("program heap: %s; %.1f MiB more after the first minute (%s)\n", AtMinutesText(app.program).c_str(),
+              programGrowth,
               memoryChecked                   ? "checked"
               : !soak::kProgramHeapCounted    ? "not counted under the address sanitizer"
               : !options.memoryCheck          ? "not checked"
