@@ -56,37 +56,24 @@ TEST(SkinCheckTest, AcceptsASoundSkinAndNamesEachKindOfFault) {
   outside.bones[0].influences.push_back({4, 1.0f});
   Skeleton zeroWeight = good;
   zeroWeight.bones[0].influences[0].weight = 0.0f;
+  // At the limit: faces touching four bones pass, a fifth bone is refused.
+  Skeleton fourBones = Bones(5);
+  fourBones.bones[0].influences = {{0, 0.5f}};
+  fourBones.bones[1].influences = {{0, 0.5f}};
+  fourBones.bones[2].influences = {{1, 0.5f}};
+  fourBones.bones[3].influences = {{1, 0.5f}, {3, 1.0f}};
+  fourBones.bones[4].influences = {{2, 1.0f}};
+  EXPECT_TRUE(CheckSkin(fourBones, mesh, &error)) << error;
+  Skeleton fiveBones = fourBones;
+  fiveBones.bones[3].influences.pop_back();
+  fiveBones.bones[4].influences.push_back({3, 1.0f});
   const std::pair<const Skeleton*, const char*> faults[] = {
       {&badSum, "sum"},     {&threeInfluences, "influences"}, {&unskinned, "follows no bone"}, {&excluded, "excluded"},
-      {&outside, "beyond"}, {&zeroWeight, "outside (0, 1]"}};
+      {&outside, "beyond"}, {&zeroWeight, "outside (0, 1]"},  {&fiveBones, "5 bones"}};
   for (const auto& fault : faults) {
     EXPECT_FALSE(CheckSkin(*fault.first, mesh, &error)) << fault.second;
     EXPECT_NE(error.find(fault.second), std::string::npos) << error;
   }
-}
-
-TEST(SkinCheckTest, AFaceWithFiveBonesIsRefused) {
-  MeshModel mesh;
-  AddVertex(&mesh, {0, 0, 0}, {0, 0, -1}, {});
-  AddVertex(&mesh, {0, 1, 0}, {0, 0, -1}, {});
-  AddVertex(&mesh, {1, 0, 0}, {0, 0, -1}, {});
-  AddTriangle(&mesh, 0, 1, 2);
-  Skeleton s = Bones(5);
-  s.bones[0].influences = {{0, 0.5f}};
-  s.bones[1].influences = {{0, 0.5f}, {1, 0.5f}};
-  s.bones[2].influences = {{1, 0.5f}, {2, 0.5f}};
-  s.bones[3].influences = {{2, 0.5f}};
-  std::string error;
-  EXPECT_TRUE(CheckSkin(s, mesh, &error)) << error;
-  s.bones[3].influences = {{2, 0.25f}};
-  s.bones[4].influences = {{2, 0.25f}};
-  s.bones[2].influences[1].weight = 0.5f;
-  EXPECT_FALSE(CheckSkin(s, mesh, &error));  // vertex 2 now has three influences
-  s.bones[2].influences.pop_back();
-  s.bones[3].influences[0].weight = 0.5f;
-  s.bones[4].influences[0].weight = 0.5f;
-  EXPECT_FALSE(CheckSkin(s, mesh, &error));
-  EXPECT_NE(error.find("5 bones"), std::string::npos) << error;
 }
 
 TEST(SkinCheckTest, MissingBoneAndPoseNamesAreNamed) {
@@ -167,9 +154,10 @@ class OutputSetTest : public ::testing::Test {
   std::string root_, destination_;
 };
 
-TEST_F(OutputSetTest, ACommitReplacesTheWholeFolder) {
+TEST_F(OutputSetTest, ACommitReplacesTheWholeFolderAndLeavesNothingBesideIt) {
   std::filesystem::create_directories(destination_ + "/old");
   Write(destination_ + "/old/stale.txt", "stale");
+  std::filesystem::create_directories(destination_ + ".staging/junk");  // left by an interrupted run
   {
     OutputSet output(destination_);
     ASSERT_TRUE(output.Begin(nullptr));
@@ -181,41 +169,33 @@ TEST_F(OutputSetTest, ACommitReplacesTheWholeFolder) {
   EXPECT_EQ(Read(destination_ + "/char/body.x"), "body");
   EXPECT_EQ(Read(destination_ + "/sound/un.wav"), "wave");
   EXPECT_FALSE(std::filesystem::exists(destination_ + "/old"));
+  EXPECT_FALSE(std::filesystem::exists(destination_ + "/junk"));
   EXPECT_EQ(Entries(), std::vector<std::string>{"data"});  // no staging or previous folder left
 }
 
 TEST_F(OutputSetTest, AFailureLeavesTheOldFolderAndNothingElse) {
   std::filesystem::create_directories(destination_);
   Write(destination_ + "/keep.txt", "kept");
-  {
-    // A file that was promised but never written.
+  const struct {
+    std::vector<std::pair<std::string, const char*>> files;  // a null text: promised, never written
+    std::vector<std::string> required;
+    const char* named;  // in the reason
+  } failures[] = {
+      {{{"a.png", "png"}, {"b.png", nullptr}}, {}, "b.png"},
+      {{{"empty.bin", ""}}, {}, "empty.bin"},
+      {{{"a.png", "png"}}, {"map/test_map.x"}, "map/test_map.x"},
+      {{{"Body.x", "x"}}, {}, "lower-case"},  // the game's file keys are lower case
+  };
+  for (const auto& failure : failures) {
     OutputSet output(destination_);
     ASSERT_TRUE(output.Begin(nullptr));
-    Write(output.Path("a.png"), "png");
-    output.Path("b.png");
+    for (const auto& [file, text] : failure.files) {
+      const std::string path = output.Path(file);
+      if (text != nullptr) Write(path, text);
+    }
     std::string error;
-    EXPECT_FALSE(output.Commit({}, &error));
-    EXPECT_NE(error.find("b.png"), std::string::npos);
-  }
-  {
-    // An empty file, a required file that is missing.
-    OutputSet output(destination_);
-    ASSERT_TRUE(output.Begin(nullptr));
-    Write(output.Path("empty.bin"), "");
-    EXPECT_FALSE(output.Commit({}, nullptr));
-  }
-  {
-    OutputSet output(destination_);
-    ASSERT_TRUE(output.Begin(nullptr));
-    Write(output.Path("a.png"), "png");
-    EXPECT_FALSE(output.Commit({"map/test_map.x"}, nullptr));
-  }
-  {
-    // A name the game could not open (keys are lower case).
-    OutputSet output(destination_);
-    ASSERT_TRUE(output.Begin(nullptr));
-    Write(output.Path("Body.x"), "x");
-    EXPECT_FALSE(output.Commit({}, nullptr));
+    EXPECT_FALSE(output.Commit(failure.required, &error)) << failure.named;
+    EXPECT_NE(error.find(failure.named), std::string::npos) << error;
   }
   {
     // Abandoned by an error half way: the destructor cleans up.
@@ -225,16 +205,6 @@ TEST_F(OutputSetTest, AFailureLeavesTheOldFolderAndNothingElse) {
   }
   EXPECT_EQ(Read(destination_ + "/keep.txt"), "kept");
   EXPECT_EQ(Entries(), std::vector<std::string>{"data"});
-}
-
-TEST_F(OutputSetTest, AStagingFolderLeftByAnInterruptedRunIsReplaced) {
-  std::filesystem::create_directories(destination_ + ".staging/junk");
-  OutputSet output(destination_);
-  ASSERT_TRUE(output.Begin(nullptr));
-  Write(output.Path("a.txt"), "a");
-  ASSERT_TRUE(output.Commit({}, nullptr));
-  EXPECT_FALSE(std::filesystem::exists(destination_ + "/junk"));
-  EXPECT_TRUE(std::filesystem::exists(destination_ + "/a.txt"));
 }
 
 }  // namespace

@@ -7,9 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <string>
+#include <utility>
 
+#include "character/CharacterAttachments.h"
 #include "platform/d3dx9/D3dxMatrix.h"
 #include "tools/assetgen/FighterPoses.h"
 #include "tools/assetgen/FighterRig.h"
@@ -86,12 +87,9 @@ class FighterPosesTest : public ::testing::Test {
   static Vec3 HeadTop(const GamePose& p) { return p.Point(kNeck, HeadAttachment().Apply({0.0f, 1.1f, 0.0f})); }
   static Vec3 WeaponPoint(const GamePose& p, Vec3 model) { return p.Point(kRHand, WeaponAttachment().Apply(model)); }
 
-  static Skeleton* skeleton_;
-  static PoseLibrary* poses_;
+  static inline Skeleton* skeleton_ = nullptr;
+  static inline PoseLibrary* poses_ = nullptr;
 };
-
-Skeleton* FighterPosesTest::skeleton_ = nullptr;
-PoseLibrary* FighterPosesTest::poses_ = nullptr;
 
 float MaxJointMove(const GamePose& a, const GamePose& b) {
   float largest = 0.0f;
@@ -104,6 +102,10 @@ float RotationAngleDegrees(const Rotation& r) {
   const D3DXMATRIX m = Ypr(r);
   return std::acos(Clamp((m.m[0][0] + m.m[1][1] + m.m[2][2] - 1.0f) * 0.5f, -1.0f, 1.0f)) / kDegrees;
 }
+
+// The half-rotation helpers and the limb bones they follow.
+constexpr std::pair<int, int> kHelpers[] = {
+    {kLShouldHalf, kLShould}, {kRShouldHalf, kRShould}, {kLHipHalf, kLHip}, {kRHipHalf, kRHip}};
 
 TEST(RotationConventionTest, DecomposedAnglesRebuildTheSameMatrixInTheGamesConvention) {
   Random random(11);
@@ -125,70 +127,45 @@ TEST(RotationConventionTest, DecomposedAnglesRebuildTheSameMatrixInTheGamesConve
   }
 }
 
-TEST(FighterRigTest, AttachmentsAreTheGamesMatrices) {
-  D3DXMATRIX weapon, scale;
-  D3DXMatrixRotationYawPitchRoll(&weapon, -1.4660766f, kPi, kPi * 0.5f);
-  D3DXMatrixScaling(&scale, 0.5f, 0.5f, 0.5f);
-  D3DXMatrixMultiply(&weapon, &weapon, &scale);
-  const Attachment ours = WeaponAttachment();
-  for (int row = 0; row < 3; ++row) EXPECT_NEAR(Distance(ours.rotation.r[row], Row(weapon, row)), 0.0f, 1e-6f);
-  EXPECT_EQ(ours.translation.x, -0.7f);
-  D3DXMATRIX throwable;
-  D3DXMatrixRotationYawPitchRoll(&throwable, -0.3490658f, 0.1745329f, kPi * 0.5f);
-  for (int row = 0; row < 3; ++row) {
-    EXPECT_NEAR(Distance(ThrowableAttachment().rotation.r[row], Row(throwable, row) * 0.45f), 0.0f, 1e-6f);
+TEST(FighterRigTest, AttachmentsAreTheGamesOwnMatrices) {
+  const std::pair<Attachment, D3DXMATRIX> attachments[] = {{HeadAttachment(), MakeHeadAttachment()},
+                                                           {WeaponAttachment(), MakeWeaponAttachment()},
+                                                           {ThrowableAttachment(), MakeThrowableAttachment()}};
+  for (const auto& [ours, game] : attachments) {
+    for (int row = 0; row < 3; ++row) EXPECT_NEAR(Distance(ours.rotation.r[row], Row(game, row)), 0.0f, 1e-6f);
+    EXPECT_NEAR(Distance(ours.translation, Row(game, 3)), 0.0f, 1e-6f);
   }
-  EXPECT_NEAR(HeadAttachment().Apply({0, 1, 0}).y, 1.18f, 1e-6f);
+  EXPECT_NEAR(Distance(WeaponAttachment().Apply(kWeaponTip), Row(MakeWeaponTipAttachment(), 3)), 0.0f, 1e-5f);
 }
 
-TEST(FighterRigTest, TheSkeletonHasTheGamesBonesParentsFirstAndAStandingBind) {
+TEST(FighterRigTest, TheBindPoseStandsOnTheAnklesWithHelpersAtTheirLimbsJoints) {
   const Skeleton s = MakeFighterSkeleton();
-  for (const std::string& name : GameBoneNames()) EXPECT_GE(s.Find(name), 0) << name;
-  EXPECT_EQ(s.bones[0].parent, -1);
-  for (std::size_t i = 1; i < s.bones.size(); ++i) EXPECT_LT(s.bones[i].parent, static_cast<int>(i));
   // Pelvis at the origin, ankles 3.5 below, arms straight out along +-X.
-  EXPECT_EQ(Length(s.BindPosition(0)), 0.0f);
-  EXPECT_FLOAT_EQ(s.BindPosition(s.Find("l_foot")).y, -3.5f);
-  EXPECT_FLOAT_EQ(s.BindPosition(s.Find("r_foot")).y, -3.5f);
-  EXPECT_GT(s.BindPosition(s.Find("l_hand")).x, 3.0f);
-  EXPECT_LT(s.BindPosition(s.Find("r_hand")).x, -3.0f);
-  EXPECT_EQ(s.BindPosition(s.Find("l_hand")).y, s.BindPosition(s.Find("l_should")).y);
-  // Each half-rotation helper shares its limb's joint and pose.
-  for (int helper : {kLShouldHalf, kRShouldHalf, kLHipHalf, kRHipHalf, kWaist}) {
+  EXPECT_EQ(Length(s.BindPosition(kRoot)), 0.0f);
+  EXPECT_FLOAT_EQ(s.BindPosition(kLFoot).y, -3.5f);
+  EXPECT_FLOAT_EQ(s.BindPosition(kRFoot).y, -3.5f);
+  EXPECT_GT(s.BindPosition(kLHand).x, 3.0f);
+  EXPECT_LT(s.BindPosition(kRHand).x, -3.0f);
+  EXPECT_EQ(s.BindPosition(kLHand).y, s.BindPosition(kLShould).y);
+  // Each half-rotation helper (and the waist) carries the flag, at its
+  // limb's joint.
+  for (const auto& [helper, limb] : kHelpers) {
     EXPECT_EQ(s.bones[static_cast<std::size_t>(helper)].flags & kBoneHalfRotation, kBoneHalfRotation);
+    EXPECT_EQ(Distance(s.BindPosition(helper), s.BindPosition(limb)), 0.0f);
   }
-  EXPECT_EQ(Distance(s.BindPosition(kLShouldHalf), s.BindPosition(kLShould)), 0.0f);
-  EXPECT_EQ(ChannelSource(kRHipHalf), kRHip);
+  EXPECT_EQ(s.bones[static_cast<std::size_t>(kWaist)].flags & kBoneHalfRotation, kBoneHalfRotation);
 }
 
-TEST(FighterRigTest, TheWeaponsHandleRunsThroughTheFist) {
-  // The fist's centre (hand frame) in weapon model space.
-  const Attachment w = WeaponAttachment();
-  const Vec3 fist{-0.48f, -0.07f, 0.0f};
-  const Vec3 d = fist - w.translation;
-  const Vec3 model{Dot(d, w.rotation.r[0]) / 0.25f, Dot(d, w.rotation.r[1]) / 0.25f, Dot(d, w.rotation.r[2]) / 0.25f};
-  EXPECT_LT(std::hypot(model.x, model.z), 0.5f);  // within the fist's half size (model units)
-  EXPECT_GT(model.y, -2.5f);
-  EXPECT_LT(model.y, -0.8f);
-}
-
-TEST_F(FighterPosesTest, AllEighteenPosesAreThereWithAChannelPerBone) {
-  for (const std::string& name : GamePoseNames()) EXPECT_GE(poses_->FindPose(name), 0) << name;
+TEST_F(FighterPosesTest, EveryPoseHasAChannelPerBoneAndItsJointsBendOnlyAsJointsCan) {
   EXPECT_EQ(poses_->poses.size(), 18u);
   EXPECT_EQ(poses_->channels.size(), skeleton_->bones.size());
-  // Helpers repeat their limb's rotation exactly.
-  for (const Pose& pose : poses_->poses) {
-    for (int helper : {kLShouldHalf, kRShouldHalf, kLHipHalf, kRHipHalf}) {
-      const Rotation a = pose.rotations[static_cast<std::size_t>(helper)];
-      const Rotation b = pose.rotations[static_cast<std::size_t>(ChannelSource(helper))];
-      EXPECT_EQ(a.yaw, b.yaw);
-      EXPECT_EQ(a.roll, b.roll);
-    }
-  }
-}
-
-TEST_F(FighterPosesTest, ElbowsAndKneesAreHingesThatBendTheRightWay) {
   for (const std::string& name : GamePoseNames()) {
+    ASSERT_GE(poses_->FindPose(name), 0) << name;
+    // Helpers repeat their limb's rotation exactly.
+    for (const auto& [helper, limb] : kHelpers) {
+      const Rotation a = Channel(name, helper), b = Channel(name, limb);
+      EXPECT_TRUE(a.yaw == b.yaw && a.pitch == b.pitch && a.roll == b.roll) << name << " " << helper;
+    }
     for (int elbow : {kLElbow, kRElbow}) {
       const D3DXMATRIX m = Ypr(Channel(name, elbow));
       // A turn about the upper arm's Y axis only...
@@ -266,14 +243,12 @@ TEST_F(FighterPosesTest, StandingPosesPlantBothFeetAndTheIdleBreathes) {
   const float breath = MaxJointMove(Posed("idle1"), Posed("idle2"));
   EXPECT_GT(breath, 0.02f);
   EXPECT_LT(breath, 0.35f);
-  // Crouched: the feet come well up towards the pelvis (the game then lowers
-  // the body onto them).
-  const GamePose crouch = Posed("crouch");
-  EXPECT_GT(crouch.Joint(kLFoot).y, -2.3f);
-  EXPECT_GT(crouch.Joint(kRFoot).y, -2.3f);
-  const GamePose fly = Posed("fly");
-  EXPECT_GT(fly.Joint(kLFoot).y, -3.2f);
-  EXPECT_GT(fly.Joint(kRFoot).y, -3.2f);
+  // Crouched, the feet come well up towards the pelvis (the game then lowers
+  // the body onto them); in flight they are drawn up a little.
+  for (const auto& [name, lowest] : {std::pair{"crouch", -2.3f}, std::pair{"fly", -3.2f}}) {
+    EXPECT_GT(Posed(name).Joint(kLFoot).y, lowest) << name;
+    EXPECT_GT(Posed(name).Joint(kRFoot).y, lowest) << name;
+  }
 }
 
 TEST_F(FighterPosesTest, TheRunIsASymmetricLoopInEitherDirection) {
