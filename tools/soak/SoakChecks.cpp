@@ -2,6 +2,7 @@
 
 #include <btBulletDynamicsCommon.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -13,6 +14,11 @@ namespace {
 // A body that sinks this far below the level's lowest point has left it.
 constexpr float kBelowLevelMargin = 1.0f;
 constexpr int kReportsPerKind = 3;
+// A centre beyond the level's surface for this long is stuck in it.
+constexpr int kStuckFrames = 60;
+
+D3DXVECTOR3 ToD3d(const btVector3& v) { return D3DXVECTOR3(v.x(), v.y(), v.z()); }
+btVector3 ToBt(const D3DXVECTOR3& v) { return btVector3(v.x, v.y, v.z); }
 
 bool Finite(const float* values, int count) {
   for (int i = 0; i < count; ++i) {
@@ -56,6 +62,11 @@ std::string BodyName(AppMain& app, const btCollisionObject* object) {
     if (app.GetPropKind(kind).source == source) return kPropNames[kind];
   }
   return "a body";
+}
+
+btVector3 VelocityOf(const btCollisionObject* object) {
+  const btRigidBody* body = btRigidBody::upcast(object);
+  return body != nullptr ? body->getLinearVelocity() : btVector3(0, 0, 0);
 }
 
 std::string Describe(const std::string& what, const btVector3& at, const btVector3& velocity) {
@@ -105,39 +116,71 @@ void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* proble
   for (int i = 0; i < objects.size(); ++i) {
     const btCollisionObject* object = objects[i];
     if (IsLevel(object)) continue;
-    const btVector3& origin = object->getWorldTransform().getOrigin();
-    const Track track{object->getBroadphaseHandle()->m_uniqueId, origin};
+    // The shape's centre, not the body's origin: a prop's mesh may have its
+    // origin at its base, which then rests on the surface itself.
+    btVector3 centre;
+    btScalar radius = 0.0f;
+    object->getCollisionShape()->getBoundingSphere(centre, radius);
+    const btVector3 origin = object->getWorldTransform() * centre;
+    const int id = object->getBroadphaseHandle()->m_uniqueId;
     const auto known = tracks_.find(object);
-    const bool same = known != tracks_.end() && known->second.id == track.id;
-    now[object] = track;
-    if (!same || reported_.count(object) != 0) continue;
-    const btVector3 before = known->second.previous;
-    const btRigidBody* body = btRigidBody::upcast(object);
-    const btVector3 velocity = body != nullptr ? body->getLinearVelocity() : btVector3(0, 0, 0);
-    char where[120];
-    std::snprintf(where, sizeof(where), "; the frame before at (%.2f %.2f %.2f)", before.x(), before.y(), before.z());
-    const D3DXVECTOR3 from(before.x(), before.y(), before.z());
-    const D3DXVECTOR3 to(origin.x(), origin.y(), origin.z());
-    if ((origin - before).length2() > 1e-8f && app.GetPhysics().RayTestAny(from, to, kGroupMap)) {
-      reported_.insert(object);
-      problems->push_back("frame " + std::to_string(frame) + ": " +
-                          Describe(BodyName(app, object) + " went through the level's surface", origin, velocity) +
-                          where);
-      continue;
+    const bool tracked = known != tracks_.end() && known->second.id == id;
+    Track& track = now[object];
+    if (tracked) {
+      track = known->second;
+    } else {
+      track = Track();
+      track.id = id;
+      track.previous = origin;
+    }
+    const btVector3 before = track.previous;
+    track.previous = origin;
+    if (!tracked || reported_.count(object) != 0) continue;
+    if (!track.beyond && (origin - before).length2() > 1e-8f &&
+        app.GetPhysics().RayTestAny(ToD3d(before), ToD3d(origin), kGroupMap)) {
+      track.beyond = true;
+      track.nearSide = before;
+      track.crossedAt = frame;
+      track.depth = 0.0f;
+    }
+    if (track.beyond) {
+      D3DXVECTOR3 surface;
+      if (app.GetPhysics().RayTestClosest(ToD3d(track.nearSide), ToD3d(origin), &surface, nullptr, nullptr,
+                                          kGroupMap) == nullptr) {
+        track.beyond = false;  // back out: it only dipped
+        ++dips_;
+        deepestDip_ = std::max(deepestDip_, track.depth);
+      } else {
+        track.depth = std::max(track.depth, (origin - ToBt(surface)).length());
+        const bool through = track.depth > radius;
+        if (through || frame - track.crossedAt >= kStuckFrames) {
+          reported_.insert(object);
+          const btVector3& from = track.nearSide;
+          char detail[160];
+          std::snprintf(detail, sizeof(detail), "; %.2f beyond it (radius %.2f), crossed at frame %d from (%.2f %.2f %.2f)",
+                        track.depth, radius, track.crossedAt, from.x(), from.y(), from.z());
+          problems->push_back("frame " + std::to_string(frame) + ": " +
+                              Describe(BodyName(app, object) + (through ? " went through the level's surface"
+                                                                       : " is stuck in the level's surface"),
+                                       origin, VelocityOf(object)) +
+                              detail);
+        }
+        continue;
+      }
     }
     if (!(origin.y() < bottom_ - kBelowLevelMargin)) continue;
     // The level's bounding box also holds the corners outside its walls, so
     // what tells an opening is a part of the level straight above the body.
-    const D3DXVECTOR3 above(origin.x(), top_ + 1.0f, origin.z());
-    const D3DXVECTOR3 below(origin.x(), origin.y(), origin.z());
-    if (!app.GetPhysics().RayTestAny(above, below, kGroupMap)) {
+    if (!app.GetPhysics().RayTestAny(D3DXVECTOR3(origin.x(), top_ + 1.0f, origin.z()), ToD3d(origin), kGroupMap)) {
       ++beside_;
       continue;
     }
     reported_.insert(object);
+    char where[80];
+    std::snprintf(where, sizeof(where), "; the frame before at (%.2f %.2f %.2f)", before.x(), before.y(), before.z());
     openings_.push_back("frame " + std::to_string(frame) + ": " +
                         Describe(BodyName(app, object) + " below the level, dropped through an opening", origin,
-                                 velocity) +
+                                 VelocityOf(object)) +
                         where);
   }
   // A body removed from the world may come back at the same address.

@@ -3,7 +3,11 @@
 // physics step is in flight:
 // - every body, bone and camera value finite;
 // - no body through the level: every frame, the path of every body's centre
-//   since the frame before must not cross the level's surface (tunnelling);
+//   since the frame before is tested against the level's surface. A centre
+//   that crosses it and goes on deeper than the body's own radius went
+//   through (tunnelling); one that stays beyond it for a second is stuck in
+//   it; one that comes back out at once only dipped (a hard landing presses
+//   a thin limb into the ground), which is counted but no fault;
 //   a body that drops below the level's lowest point without crossing it
 //   left through an opening in the level's data and is listed apart, as is
 //   one that flew over the arena's edge;
@@ -39,8 +43,8 @@ class FallWatch {
  public:
   // Takes the level's bounds from its body in the world.
   void Start(AppMain& app);
-  // Reports a body whose centre crossed the level's surface in the last
-  // step (once a body), and notes bodies below the level.
+  // Reports a body that went through the level's surface or stuck in it
+  // (once a body), and notes bodies below the level.
   void Update(AppMain& app, int frame, std::vector<std::string>* problems);
   // Bodies below the level with none of it above them (flown over the
   // arena's edge) at the last update.
@@ -48,6 +52,9 @@ class FallWatch {
   // Bodies that dropped below the level under a part of it without
   // crossing its surface, one line each.
   const std::vector<std::string>& Openings() const { return openings_; }
+  // Centres that crossed the surface and came back out, and the deepest.
+  int Dips() const { return dips_; }
+  float DeepestDip() const { return deepestDip_; }
 
  private:
   // A body as it was at the last update. The broadphase numbers every body
@@ -55,11 +62,19 @@ class FallWatch {
   // removed in between.
   struct Track {
     int id = 0;
-    btVector3 previous;
+    btVector3 previous{0.0f, 0.0f, 0.0f};
+    // Set while the centre is beyond the surface: where it last was on the
+    // near side, and the frame it crossed.
+    bool beyond = false;
+    btVector3 nearSide{0.0f, 0.0f, 0.0f};
+    int crossedAt = 0;
+    float depth = 0.0f;
   };
   float top_ = 1e30f;
   float bottom_ = -1e30f;
   int beside_ = 0;
+  int dips_ = 0;
+  float deepestDip_ = 0.0f;
   std::unordered_map<const btCollisionObject*, Track> tracks_;
   std::unordered_set<const btCollisionObject*> reported_;
   std::vector<std::string> openings_;

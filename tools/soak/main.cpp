@@ -257,6 +257,8 @@ int main(int argc, char** argv) {
               "arena (flown over its edge)\n",
               app.peaks.bodies, app.peaks.characters, app.peaks.props, app.peaks.billboards, app.peaks.decals,
               app.mostBeside);
+  std::printf("centres that dipped through the level's surface and came back out: %d, the deepest %.2f\n",
+              app.Falls().Dips(), app.Falls().DeepestDip());
   std::printf("resident memory: %s; %.1f MiB more after the first minute\n", AtMinutesText(app.memory).c_str(),
               GrowthAfterFirstMinute(app.memory));
   std::printf("program heap: %s; %.1f MiB more after the first minute (%s)\n", AtMinutesText(app.program).c_str(),
