@@ -145,13 +145,16 @@ void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* proble
     }
     if (track.beyond) {
       D3DXVECTOR3 surface;
-      if (app.GetPhysics().RayTestClosest(ToD3d(track.nearSide), ToD3d(origin), &surface, nullptr, nullptr,
+      D3DXVECTOR4 normal;  // faces the ray's start, the near side
+      if (app.GetPhysics().RayTestClosest(ToD3d(track.nearSide), ToD3d(origin), &surface, &normal, nullptr,
                                           kGroupMap) == nullptr) {
         track.beyond = false;  // back out: it only dipped
         ++dips_;
         deepestDip_ = std::max(deepestDip_, track.depth);
       } else {
-        track.depth = std::max(track.depth, (origin - ToBt(surface)).length());
+        // How far behind the crossed surface's plane, whatever the slide along it.
+        const float depth = (ToBt(surface) - origin).dot(btVector3(normal.x, normal.y, normal.z));
+        track.depth = std::max(track.depth, depth);
         const bool through = track.depth > radius;
         if (through || frame - track.crossedAt >= kStuckFrames) {
           reported_.insert(object);
