@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "app/AppMain.h"
+#include "physics/PhysicsMath.h"
 
 namespace {
 
@@ -16,9 +17,6 @@ constexpr float kBelowLevelMargin = 1.0f;
 constexpr int kReportsPerKind = 3;
 // A centre beyond the level's surface for this long is stuck in it.
 constexpr int kStuckFrames = 60;
-
-D3DXVECTOR3 ToD3d(const btVector3& v) { return D3DXVECTOR3(v.x(), v.y(), v.z()); }
-btVector3 ToBt(const D3DXVECTOR3& v) { return btVector3(v.x, v.y, v.z); }
 
 bool Finite(const float* values, int count) {
   for (int i = 0; i < count; ++i) {
@@ -107,6 +105,43 @@ void FallWatch::Start(AppMain& app) {
   }
 }
 
+bool FallWatch::FollowCrossing(AppMain& app, const btCollisionObject* object, int frame, const btVector3& centre,
+                               float radius, const btVector3& before, Track* track,
+                               std::vector<std::string>* problems) {
+  PhysicsManager& physics = app.GetPhysics();
+  if (!track->beyond && (centre - before).length2() > 1e-8f &&
+      physics.RayTestAny(ToD3dVector3(before), ToD3dVector3(centre), kGroupMap)) {
+    track->beyond = true;
+    track->nearSide = before;
+    track->crossedAt = frame;
+    track->depth = 0.0f;
+  }
+  if (!track->beyond) return false;
+  D3DXVECTOR3 surface;
+  D3DXVECTOR4 normal;  // faces the ray's start, the near side
+  if (physics.RayTestClosest(ToD3dVector3(track->nearSide), ToD3dVector3(centre), &surface, &normal, nullptr,
+                             kGroupMap) == nullptr) {
+    track->beyond = false;  // back out: it only dipped
+    ++dips_;
+    deepestDip_ = std::max(deepestDip_, track->depth);
+    return false;
+  }
+  // How far behind the crossed surface's plane, whatever the slide along it.
+  const float depth = (ToBtVector3(surface) - centre).dot(btVector3(normal.x, normal.y, normal.z));
+  track->depth = std::max(track->depth, depth);
+  const bool through = track->depth > radius;
+  if (!through && frame - track->crossedAt < kStuckFrames) return true;
+  reported_.insert(object);
+  const btVector3& from = track->nearSide;
+  char detail[160];
+  std::snprintf(detail, sizeof(detail), "; %.2f beyond it (radius %.2f), crossed at frame %d from (%.2f %.2f %.2f)",
+                track->depth, radius, track->crossedAt, from.x(), from.y(), from.z());
+  const char* what = through ? " went through the level's surface" : " is stuck in the level's surface";
+  problems->push_back("frame " + std::to_string(frame) + ": " +
+                      Describe(BodyName(app, object) + what, centre, VelocityOf(object)) + detail);
+  return true;
+}
+
 void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* problems) {
   beside_ = 0;
   btDiscreteDynamicsWorld* world = app.GetPhysics().GetWorld();
@@ -118,10 +153,10 @@ void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* proble
     if (IsLevel(object)) continue;
     // The shape's centre, not the body's origin: a prop's mesh may have its
     // origin at its base, which then rests on the surface itself.
-    btVector3 centre;
+    btVector3 shapeCentre;
     btScalar radius = 0.0f;
-    object->getCollisionShape()->getBoundingSphere(centre, radius);
-    const btVector3 origin = object->getWorldTransform() * centre;
+    object->getCollisionShape()->getBoundingSphere(shapeCentre, radius);
+    const btVector3 centre = object->getWorldTransform() * shapeCentre;
     const int id = object->getBroadphaseHandle()->m_uniqueId;
     const auto known = tracks_.find(object);
     const bool tracked = known != tracks_.end() && known->second.id == id;
@@ -131,50 +166,17 @@ void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* proble
     } else {
       track = Track();
       track.id = id;
-      track.previous = origin;
+      track.previous = centre;
     }
     const btVector3 before = track.previous;
-    track.previous = origin;
+    track.previous = centre;
     if (!tracked || reported_.count(object) != 0) continue;
-    if (!track.beyond && (origin - before).length2() > 1e-8f &&
-        app.GetPhysics().RayTestAny(ToD3d(before), ToD3d(origin), kGroupMap)) {
-      track.beyond = true;
-      track.nearSide = before;
-      track.crossedAt = frame;
-      track.depth = 0.0f;
-    }
-    if (track.beyond) {
-      D3DXVECTOR3 surface;
-      D3DXVECTOR4 normal;  // faces the ray's start, the near side
-      if (app.GetPhysics().RayTestClosest(ToD3d(track.nearSide), ToD3d(origin), &surface, &normal, nullptr,
-                                          kGroupMap) == nullptr) {
-        track.beyond = false;  // back out: it only dipped
-        ++dips_;
-        deepestDip_ = std::max(deepestDip_, track.depth);
-      } else {
-        // How far behind the crossed surface's plane, whatever the slide along it.
-        const float depth = (ToBt(surface) - origin).dot(btVector3(normal.x, normal.y, normal.z));
-        track.depth = std::max(track.depth, depth);
-        const bool through = track.depth > radius;
-        if (through || frame - track.crossedAt >= kStuckFrames) {
-          reported_.insert(object);
-          const btVector3& from = track.nearSide;
-          char detail[160];
-          std::snprintf(detail, sizeof(detail), "; %.2f beyond it (radius %.2f), crossed at frame %d from (%.2f %.2f %.2f)",
-                        track.depth, radius, track.crossedAt, from.x(), from.y(), from.z());
-          problems->push_back("frame " + std::to_string(frame) + ": " +
-                              Describe(BodyName(app, object) + (through ? " went through the level's surface"
-                                                                       : " is stuck in the level's surface"),
-                                       origin, VelocityOf(object)) +
-                              detail);
-        }
-        continue;
-      }
-    }
-    if (!(origin.y() < bottom_ - kBelowLevelMargin)) continue;
+    if (FollowCrossing(app, object, frame, centre, radius, before, &track, problems)) continue;
+    if (!(centre.y() < bottom_ - kBelowLevelMargin)) continue;
     // The level's bounding box also holds the corners outside its walls, so
     // what tells an opening is a part of the level straight above the body.
-    if (!app.GetPhysics().RayTestAny(D3DXVECTOR3(origin.x(), top_ + 1.0f, origin.z()), ToD3d(origin), kGroupMap)) {
+    const D3DXVECTOR3 above(centre.x(), top_ + 1.0f, centre.z());
+    if (!app.GetPhysics().RayTestAny(above, ToD3dVector3(centre), kGroupMap)) {
       ++beside_;
       continue;
     }
@@ -182,7 +184,7 @@ void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* proble
     char where[80];
     std::snprintf(where, sizeof(where), "; the frame before at (%.2f %.2f %.2f)", before.x(), before.y(), before.z());
     openings_.push_back("frame " + std::to_string(frame) + ": " +
-                        Describe(BodyName(app, object) + " below the level, dropped through an opening", origin,
+                        Describe(BodyName(app, object) + " below the level, dropped through an opening", centre,
                                  VelocityOf(object)) +
                         where);
   }

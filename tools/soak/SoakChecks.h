@@ -70,6 +70,13 @@ class FallWatch {
     int crossedAt = 0;
     float depth = 0.0f;
   };
+  // Follows a centre across the level's surface: starts following when the
+  // last step carried it through, reports it once it is deeper behind the
+  // surface than the body's radius or has stayed there too long, and counts
+  // a dip when it comes back out. True while the centre is behind it.
+  bool FollowCrossing(AppMain& app, const btCollisionObject* object, int frame, const btVector3& centre, float radius,
+                      const btVector3& before, Track* track, std::vector<std::string>* problems);
+
   float top_ = 1e30f;
   float bottom_ = -1e30f;
   int beside_ = 0;
