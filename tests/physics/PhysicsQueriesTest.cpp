@@ -129,6 +129,32 @@ TEST_F(PhysicsTest, ACrateDroppedOnTheMapComesToRestOnItsFaceAndSleeps) {
   EXPECT_EQ(crate->body->getActivationState(), ISLAND_SLEEPING);
 }
 
+TEST_F(PhysicsTest, BodiesPressedIntoTheMapLeaveThroughItsFrontWhileOneOverhangingATopStays) {
+  // A platform 10 high: its top and the side facing +x, winding outwards.
+  PeBodySource* platform = nullptr;
+  std::vector<std::int32_t> materials = {1};
+  ASSERT_TRUE(physics.CreateTriMesh(&platform, materials,
+                                    Keep(MakeMesh({{-20, 10, -20}, {-20, 10, 20}, {20, 10, 20}, {20, 10, -20},
+                                                   {20, 0, -20}, {20, 0, 20}},
+                                                  {{0, 1, 2, 0}, {0, 2, 3, 0}, {4, 3, 2, 0}, {4, 2, 5, 0}})),
+                                    1.0f));
+  Add(Keep(platform), 0.0f, 0.0f, 0.0f);
+  Add(Ground({1}, {0}, 0.0f, 300.0f), 0.0f, 0.0f, 0.0f);
+  // Centres behind the ground's plane: a crate in a triangle's middle, a
+  // ball by the diagonal two triangles share.
+  BodyHandle* sunk = Add(Crate(), 100.0f, -2.0f, 40.0f);
+  PeBodySource* ball = nullptr;
+  ASSERT_TRUE(physics.CreateSphere(&ball, 1.0f, 0.25f, 1.0f, 2.0f));
+  BodyHandle* sphere = Add(Keep(ball), -100.3f, -0.5f, -100.0f);
+  // Its centre is behind the side's plane but above the side: it rests.
+  BodyHandle* overhanging = Add(Crate(), 18.0f, 15.0f, 0.0f);
+  Step(180);
+  EXPECT_NEAR(PositionOf(sunk).y, 5.0f, 0.1f);
+  EXPECT_NEAR(PositionOf(sphere).y, 2.0f, 0.1f);
+  EXPECT_NEAR(PositionOf(overhanging).x, 18.0f, 0.05f);
+  EXPECT_NEAR(PositionOf(overhanging).y, 15.0f, 0.05f);
+}
+
 TEST_F(PhysicsTest, ImpactsReportTheMeanContactUntilBothBodiesSleepAndAgainOnceTouched) {
   BodyHandle* map = Add(Ground({1}, {0}), 0.0f, 0.0f, 0.0f);
   BodyHandle* bottom = Add(Crate(), 0.0f, 5.0f, 0.0f);
