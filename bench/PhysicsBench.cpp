@@ -30,9 +30,9 @@
 #include <vector>
 
 #include "btBulletDynamicsCommon.h"
-#include "physics/MaterialCombiner.h"
 #include "physics/PhysicsManager.h"
 #include "physics/PhysicsMath.h"
+#include "physics/SolidMapContact.h"
 #include "platform/d3dx9/D3dxMesh.h"
 
 namespace {
@@ -364,7 +364,7 @@ struct RawScene {
 
   explicit RawScene(int copies) {
     world.setGravity(btVector3(0.0f, -39.24f, 0.0f));
-    gContactAddedCallback = PeLocal::CombineTriangleMaterial;
+    gContactAddedCallback = PeLocal::OnMapContactAdded;
     for (const Placement& p : ScenePlacements(copies)) {
       btRigidBody::btRigidBodyConstructionInfo info = *p.source->constructionInfo;
       info.m_startWorldTransform = ToBtTransform(p.world);

@@ -1,7 +1,8 @@
 #pragma once
-// Per-triangle friction and restitution for contacts with a map: Bullet's
-// contact-added callback, installed by PhysicsManager::Init. It runs on the
-// physics thread inside the step and only reads the map's material records.
+// Per-triangle friction and restitution for contacts with a map, set from
+// Bullet's contact-added callback (PeLocal::OnMapContactAdded). It runs on
+// the physics thread inside the step and only reads the map's material
+// records.
 
 class btManifoldPoint;
 struct btCollisionObjectWrapper;

@@ -6,23 +6,12 @@
 #include <cstdio>
 
 #include "btBulletDynamicsCommon.h"
-#include "physics/MaterialCombiner.h"
 #include "physics/PhysicsMath.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/SolidMapContact.h"
 
 namespace {
 PhysicsManager* g_physicsManager = nullptr;
-
-// Bullet calls this for every contact point found with a map (the bodies
-// flagged for it in AddBody): the triangle's material, and a body pressed
-// into the map's solids pushed back out of them.
-bool OnMapContactAdded(btManifoldPoint& point, const btCollisionObjectWrapper* object0, int partId0, int index0,
-                       const btCollisionObjectWrapper* object1, int partId1, int index1) {
-  PeLocal::CombineTriangleMaterial(point, object0, partId0, index0, object1, partId1, index1);
-  PeLocal::TurnContactOutOfSolid(point, object0, object1);
-  return true;
-}
 }  // namespace
 
 PhysicsManager* GetPhysicsManager() { return g_physicsManager; }
@@ -48,7 +37,7 @@ bool PhysicsManager::Init() {
     Release();
     return false;
   }
-  gContactAddedCallback = OnMapContactAdded;
+  gContactAddedCallback = PeLocal::OnMapContactAdded;
   SetStepTiming(1.0f / 60.0f, 1.0f / 60.0f, 59.999996f, 1);
   gravityMagnitude_ = 1.0f;
   stepInFlight_ = false;

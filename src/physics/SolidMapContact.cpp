@@ -3,6 +3,7 @@
 #include "BulletCollision/CollisionDispatch/btCollisionObjectWrapper.h"
 #include "BulletCollision/CollisionShapes/btTriangleShape.h"
 #include "btBulletCollisionCommon.h"
+#include "physics/MaterialCombiner.h"
 
 namespace {
 
@@ -74,6 +75,13 @@ bool TurnContactOutOfSolid(btManifoldPoint& point, const btCollisionObjectWrappe
   const btTransform& transformB = object1->getCollisionObject()->getWorldTransform();
   point.m_localPointA = transformA.invXform(point.m_positionWorldOnA);
   point.m_localPointB = transformB.invXform(point.m_positionWorldOnB);
+  return true;
+}
+
+bool OnMapContactAdded(btManifoldPoint& point, const btCollisionObjectWrapper* object0, int partId0, int index0,
+                       const btCollisionObjectWrapper* object1, int partId1, int index1) {
+  CombineTriangleMaterial(point, object0, partId0, index0, object1, partId1, index1);
+  TurnContactOutOfSolid(point, object0, object1);
   return true;
 }
 

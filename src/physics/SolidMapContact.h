@@ -24,4 +24,11 @@ namespace PeLocal {
 bool TurnContactOutOfSolid(btManifoldPoint& point, const btCollisionObjectWrapper* object0,
                            const btCollisionObjectWrapper* object1);
 
+// Bullet's contact-added callback, installed by PhysicsManager::Init and
+// called for every contact point found with a map (the bodies AddBody flags
+// for it): the triangle's material (CombineTriangleMaterial), then
+// TurnContactOutOfSolid.
+bool OnMapContactAdded(btManifoldPoint& point, const btCollisionObjectWrapper* object0, int partId0, int index0,
+                       const btCollisionObjectWrapper* object1, int partId1, int index1);
+
 }  // namespace PeLocal
