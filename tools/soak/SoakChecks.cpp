@@ -1,5 +1,6 @@
 #include "SoakChecks.h"
 
+#include <BulletCollision/NarrowPhaseCollision/btRaycastCallback.h>
 #include <btBulletDynamicsCommon.h>
 
 #include <algorithm>
@@ -67,6 +68,37 @@ btVector3 VelocityOf(const btCollisionObject* object) {
   return body != nullptr ? body->getLinearVelocity() : btVector3(0, 0, 0);
 }
 
+// The level's first triangle on the way from `from` to `to`, or only its
+// first front face: the level's triangles face out of its solids, so a
+// centre crossing a face from behind is coming out of a solid, not going in.
+struct LevelHit {
+  bool hit = false;
+  btScalar fraction = 1.0f;
+  btVector3 point{0.0f, 0.0f, 0.0f};
+  btVector3 normal{0.0f, 0.0f, 0.0f};
+};
+
+LevelHit FirstLevelHit(btCollisionWorld* world, const btVector3& from, const btVector3& to, bool frontFacesOnly) {
+  btCollisionWorld::ClosestRayResultCallback callback(from, to);
+  callback.m_collisionFilterMask = kGroupMap;
+  if (frontFacesOnly) callback.m_flags |= btTriangleRaycastCallback::kF_FilterBackfaces;
+  world->rayTest(from, to, callback);
+  LevelHit result;
+  result.hit = callback.hasHit();
+  result.fraction = callback.m_closestHitFraction;
+  result.point = callback.m_hitPointWorld;
+  result.normal = callback.m_hitNormalWorld;
+  return result;
+}
+
+// Whether a point is inside one of the level's solids: straight above it,
+// the first face is seen from behind.
+bool InsideLevel(btCollisionWorld* world, const btVector3& point, float levelTop) {
+  const btVector3 above(point.x(), levelTop + 1.0f, point.z());
+  const LevelHit any = FirstLevelHit(world, point, above, false);
+  return any.hit && any.fraction < FirstLevelHit(world, point, above, true).fraction;
+}
+
 std::string Describe(const std::string& what, const btVector3& at, const btVector3& velocity) {
   char text[200];
   std::snprintf(text, sizeof(text), "%s at (%.2f %.2f %.2f) moving (%.1f %.1f %.1f)", what.c_str(), at.x(), at.y(),
@@ -108,26 +140,28 @@ void FallWatch::Start(AppMain& app) {
 bool FallWatch::FollowCrossing(AppMain& app, const btCollisionObject* object, int frame, const btVector3& centre,
                                float radius, const btVector3& before, Track* track,
                                std::vector<std::string>* problems) {
-  PhysicsManager& physics = app.GetPhysics();
-  if (!track->beyond && (centre - before).length2() > 1e-8f &&
-      physics.RayTestAny(ToD3dVector3(before), ToD3dVector3(centre), kGroupMap)) {
-    track->beyond = true;
-    track->nearSide = before;
-    track->crossedAt = frame;
-    track->depth = 0.0f;
+  btCollisionWorld* world = app.GetPhysics().GetWorld();
+  const bool moved = (centre - before).length2() > 1e-8f;
+  if (!track->beyond && moved) {
+    if (FirstLevelHit(world, before, centre, true).hit) {
+      track->beyond = true;
+      track->nearSide = before;
+      track->crossedAt = frame;
+      track->depth = 0.0f;
+    } else if (FirstLevelHit(world, before, centre, false).hit) {
+      ++exits_;  // through a face from behind it: out of a solid
+    }
   }
   if (!track->beyond) return false;
-  D3DXVECTOR3 surface;
-  D3DXVECTOR4 normal;  // faces the ray's start, the near side
-  if (physics.RayTestClosest(ToD3dVector3(track->nearSide), ToD3dVector3(centre), &surface, &normal, nullptr,
-                             kGroupMap) == nullptr) {
+  const LevelHit crossed = FirstLevelHit(world, track->nearSide, centre, true);
+  if (!crossed.hit) {
     track->beyond = false;  // back out: it only dipped
     ++dips_;
     deepestDip_ = std::max(deepestDip_, track->depth);
     return false;
   }
   // How far behind the crossed surface's plane, whatever the slide along it.
-  const float depth = (ToBtVector3(surface) - centre).dot(btVector3(normal.x, normal.y, normal.z));
+  const float depth = (crossed.point - centre).dot(crossed.normal);
   track->depth = std::max(track->depth, depth);
   const bool through = track->depth > radius;
   if (!through && frame - track->crossedAt < kStuckFrames) return true;
@@ -167,6 +201,7 @@ void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* proble
       track = Track();
       track.id = id;
       track.previous = centre;
+      if (InsideLevel(world, centre, top_)) ++madeInside_;
     }
     const btVector3 before = track.previous;
     track.previous = centre;

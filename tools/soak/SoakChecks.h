@@ -8,6 +8,8 @@
 //   through (tunnelling); one that stays beyond it for a second is stuck in
 //   it; one that comes back out at once only dipped (a hard landing presses
 //   a thin limb into the ground), which is counted but no fault;
+//   a centre that crosses a face from behind it is coming out of a solid
+//   (a ragdoll made from bones that reached into a wall) and is counted;
 //   a body that drops below the level's lowest point without crossing it
 //   left through an opening in the level's data and is listed apart, as is
 //   one that flew over the arena's edge;
@@ -55,6 +57,10 @@ class FallWatch {
   // Centres that crossed the surface and came back out, and the deepest.
   int Dips() const { return dips_; }
   float DeepestDip() const { return deepestDip_; }
+  // Centres that came out of the level's solids through a face's back, and
+  // bodies whose centre was inside them when they came into the world.
+  int Exits() const { return exits_; }
+  int MadeInside() const { return madeInside_; }
 
  private:
   // A body as it was at the last update. The broadphase numbers every body
@@ -82,6 +88,8 @@ class FallWatch {
   int beside_ = 0;
   int dips_ = 0;
   float deepestDip_ = 0.0f;
+  int exits_ = 0;
+  int madeInside_ = 0;
   std::unordered_map<const btCollisionObject*, Track> tracks_;
   std::unordered_set<const btCollisionObject*> reported_;
   std::vector<std::string> openings_;

@@ -259,6 +259,8 @@ int main(int argc, char** argv) {
               app.mostBeside);
   std::printf("centres that dipped through the level's surface and came back out: %d, the deepest %.2f\n",
               app.Falls().Dips(), app.Falls().DeepestDip());
+  std::printf("bodies made with their centre inside the level's solids: %d; centres that came out of them: %d\n",
+              app.Falls().MadeInside(), app.Falls().Exits());
   std::printf("resident memory: %s; %.1f MiB more after the first minute\n", AtMinutesText(app.memory).c_str(),
               GrowthAfterFirstMinute(app.memory));
   std::printf("program heap: %s; %.1f MiB more after the first minute (%s)\n", AtMinutesText(app.program).c_str(),
