@@ -21,6 +21,11 @@ void SetTimeSource(TimeSource* source);
 // Threads started by _beginthread whose start routine has not returned yet.
 int RunningThreadCount();
 
+// System threads created for _beginthread so far: a thread whose routine
+// returned waits a while to run the next one, so this grows only when every
+// earlier thread is still busy.
+int CreatedThreadCount();
+
 // Makes the next `count` calls of _beginthread fail, as when the system is
 // out of threads.
 void FailNextThreadStarts(int count);

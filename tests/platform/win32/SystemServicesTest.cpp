@@ -80,6 +80,35 @@ TEST(SystemServicesTest, TheVirtualClockStandsStillWhileAWorkerRuns) {
   EXPECT_EQ(timeGetTime(), 5u);
 }
 
+TEST(SystemServicesTest, AThreadWhoseRoutineReturnedRunsTheNextOneAndABusyOneDoesNot) {
+  static std::atomic<std::thread::id> busyThread;
+  static std::atomic<std::thread::id> otherThread;
+  static std::atomic<bool> release{false};
+  const auto waitForNoneRunning = [] {
+    while (platform::RunningThreadCount() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));  // the finished thread parks
+  };
+  const int createdBefore = platform::CreatedThreadCount();
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_NE(_beginthread([](void*) {}, 0, nullptr), static_cast<std::uintptr_t>(-1));
+    waitForNoneRunning();
+  }
+  EXPECT_LE(platform::CreatedThreadCount() - createdBefore, 1);
+
+  ASSERT_NE(_beginthread([](void*) {
+              busyThread = std::this_thread::get_id();
+              while (!release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }, 0, nullptr),
+            static_cast<std::uintptr_t>(-1));
+  while (busyThread.load() == std::thread::id()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_NE(_beginthread([](void*) { otherThread = std::this_thread::get_id(); }, 0, nullptr),
+            static_cast<std::uintptr_t>(-1));
+  while (otherThread.load() == std::thread::id()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_NE(otherThread.load(), busyThread.load());
+  release = true;
+  waitForNoneRunning();
+}
+
 TEST(SystemServicesTest, TheRealClockMovesForward) {
   const DWORD before = timeGetTime();
   Sleep(5);
