@@ -9,7 +9,6 @@
 #include <iterator>
 
 #include "app/AppMain.h"
-#include "physics/PhysicsMath.h"
 
 namespace {
 
@@ -142,13 +141,14 @@ bool FallWatch::FollowCrossing(AppMain& app, const btCollisionObject* object, in
                                std::vector<std::string>* problems) {
   btCollisionWorld* world = app.GetPhysics().GetWorld();
   const bool moved = (centre - before).length2() > 1e-8f;
-  if (!track->beyond && moved) {
+  // Most steps cross nothing: one ray for any face, the second only then.
+  if (!track->beyond && moved && FirstLevelHit(world, before, centre, false).hit) {
     if (FirstLevelHit(world, before, centre, true).hit) {
       track->beyond = true;
       track->nearSide = before;
       track->crossedAt = frame;
       track->depth = 0.0f;
-    } else if (FirstLevelHit(world, before, centre, false).hit) {
+    } else {
       ++exits_;  // through a face from behind it: out of a solid
     }
   }
@@ -210,8 +210,8 @@ void FallWatch::Update(AppMain& app, int frame, std::vector<std::string>* proble
     if (!(centre.y() < bottom_ - kBelowLevelMargin)) continue;
     // The level's bounding box also holds the corners outside its walls, so
     // what tells an opening is a part of the level straight above the body.
-    const D3DXVECTOR3 above(centre.x(), top_ + 1.0f, centre.z());
-    if (!app.GetPhysics().RayTestAny(above, ToD3dVector3(centre), kGroupMap)) {
+    const btVector3 above(centre.x(), top_ + 1.0f, centre.z());
+    if (!FirstLevelHit(world, above, centre, false).hit) {
       ++beside_;
       continue;
     }
